@@ -1,0 +1,4 @@
+#include "module/module_flags.h"
+
+bool initFailed = false;
+bool perUserRegistration = false;

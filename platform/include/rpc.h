@@ -1,0 +1,4 @@
+// The base of the COM headers: kernel types and GUIDs.
+#pragma once
+#include "winbase.h"
+#include "guiddef.h"

@@ -1,0 +1,173 @@
+// Base types, calling conventions and text macros of the Windows API.
+// WCHAR is a 16-bit unit on every build; TEXT("x") is a 16-bit literal.
+#pragma once
+#include "basetsd.h"
+
+#ifdef __cplusplus
+#define EXTERN_C extern "C"
+#else
+#define EXTERN_C extern
+#endif
+
+#define WINAPI
+#define APIENTRY WINAPI
+#define CALLBACK
+#define WINAPIV
+#define STDMETHODCALLTYPE
+#define STDMETHODVCALLTYPE
+#define STDAPICALLTYPE
+#define DECLSPEC_IMPORT
+#define DECLSPEC_NORETURN __attribute__((noreturn))
+#define DECLSPEC_NOTHROW
+#define FORCEINLINE inline __attribute__((always_inline))
+
+#define WINBASEAPI EXTERN_C __attribute__((visibility("default")))
+#define WINADVAPI WINBASEAPI
+#define WINUSERAPI WINBASEAPI
+#define WINGDIAPI WINBASEAPI
+#define WINOLEAPI EXTERN_C __attribute__((visibility("default"))) HRESULT STDAPICALLTYPE
+#define WINOLEAPI_(type) EXTERN_C __attribute__((visibility("default"))) type STDAPICALLTYPE
+#define WINOLEAUTAPI WINOLEAPI
+#define WINOLEAUTAPI_(type) WINOLEAPI_(type)
+#define SHSTDAPI WINOLEAPI
+#define SHSTDAPI_(type) WINOLEAPI_(type)
+#define SHELLAPI WINBASEAPI
+
+#define CONST const
+#define VOID void
+#define IN
+#define OUT
+#define OPTIONAL
+#define UNREFERENCED_PARAMETER(P) ((void)(P))
+
+typedef uint32_t ULONG, *PULONG;
+typedef uint16_t USHORT, *PUSHORT;
+typedef uint8_t UCHAR, *PUCHAR;
+typedef uint32_t DWORD, *PDWORD, *LPDWORD;
+typedef uint16_t WORD, *PWORD, *LPWORD;
+typedef uint8_t BYTE, *PBYTE, *LPBYTE;
+typedef int BOOL, *PBOOL, *LPBOOL;
+typedef int INT, *PINT, *LPINT;
+typedef unsigned int UINT, *PUINT;
+typedef float FLOAT;
+typedef void *PVOID, *LPVOID;
+typedef const void *LPCVOID;
+typedef char CHAR;
+typedef short SHORT;
+typedef int32_t LONG;
+typedef CHAR *PCHAR, *LPCH, *PCH, *NPSTR, *LPSTR, *PSTR;
+typedef const CHAR *LPCCH, *PCCH, *LPCSTR, *PCSTR;
+
+typedef char16_t WCHAR;
+typedef WCHAR *PWCHAR, *LPWCH, *PWCH, *NWPSTR, *LPWSTR, *PWSTR;
+typedef const WCHAR *LPCWCH, *PCWCH, *LPCWSTR, *PCWSTR;
+
+#ifndef UNICODE
+#define UNICODE
+#endif
+typedef WCHAR TCHAR, *PTCHAR;
+typedef LPWSTR LPTSTR, PTSTR;
+typedef LPCWSTR LPCTSTR, PCTSTR;
+#define __TEXT(quote) u##quote
+#define TEXT(quote) __TEXT(quote)
+
+typedef LONG HRESULT;
+typedef LONG *PLONG;
+typedef int64_t LONGLONG;
+typedef uint64_t ULONGLONG;
+typedef uint8_t BOOLEAN, *PBOOLEAN;
+typedef void *HANDLE, **PHANDLE;
+typedef uint16_t LANGID;
+typedef uint32_t LCID, *PLCID;
+typedef uint32_t ACCESS_MASK;
+
+#define DECLARE_HANDLE(name) \
+  struct name##__ { int unused; }; \
+  typedef struct name##__ *name
+
+#define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
+#define PRIMARYLANGID(lgid) ((WORD)(lgid) & 0x3ff)
+#define SUBLANGID(lgid) ((WORD)(lgid) >> 10)
+#define MAKELCID(lgid, srtid) ((DWORD)((((DWORD)((WORD)(srtid))) << 16) | ((DWORD)((WORD)(lgid)))))
+#define LANGIDFROMLCID(lcid) ((WORD)(lcid))
+#define LANG_NEUTRAL 0x00
+#define LANG_ENGLISH 0x09
+#define LANG_GERMAN 0x07
+#define LANG_RUSSIAN 0x19
+#define LANG_JAPANESE 0x11
+#define SUBLANG_NEUTRAL 0x00
+#define SUBLANG_DEFAULT 0x01
+#define SUBLANG_SYS_DEFAULT 0x02
+#define SUBLANG_ENGLISH_US 0x01
+#define SORT_DEFAULT 0x0
+#define LANG_SYSTEM_DEFAULT MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT)
+#define LANG_USER_DEFAULT MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT)
+#define LOCALE_SYSTEM_DEFAULT MAKELCID(LANG_SYSTEM_DEFAULT, SORT_DEFAULT)
+#define LOCALE_USER_DEFAULT MAKELCID(LANG_USER_DEFAULT, SORT_DEFAULT)
+#define LOCALE_NEUTRAL MAKELCID(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), SORT_DEFAULT)
+
+#define DLL_PROCESS_ATTACH 1
+#define DLL_THREAD_ATTACH 2
+#define DLL_THREAD_DETACH 3
+#define DLL_PROCESS_DETACH 0
+
+// Access rights.
+#define DELETE 0x00010000L
+#define READ_CONTROL 0x00020000L
+#define WRITE_DAC 0x00040000L
+#define WRITE_OWNER 0x00080000L
+#define SYNCHRONIZE 0x00100000L
+#define STANDARD_RIGHTS_READ READ_CONTROL
+#define STANDARD_RIGHTS_WRITE READ_CONTROL
+#define STANDARD_RIGHTS_EXECUTE READ_CONTROL
+#define STANDARD_RIGHTS_ALL 0x001F0000L
+#define MAXIMUM_ALLOWED 0x02000000L
+#define GENERIC_READ 0x80000000L
+#define GENERIC_WRITE 0x40000000L
+
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_CREATE_SUB_KEY 0x0004
+#define KEY_ENUMERATE_SUB_KEYS 0x0008
+#define KEY_NOTIFY 0x0010
+#define KEY_CREATE_LINK 0x0020
+#define KEY_WOW64_32KEY 0x0200
+#define KEY_WOW64_64KEY 0x0100
+#define KEY_WOW64_RES 0x0300
+#define KEY_READ ((STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY) & (~SYNCHRONIZE))
+#define KEY_WRITE ((STANDARD_RIGHTS_WRITE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY) & (~SYNCHRONIZE))
+#define KEY_EXECUTE ((KEY_READ) & (~SYNCHRONIZE))
+#define KEY_ALL_ACCESS ((STANDARD_RIGHTS_ALL | KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY | KEY_CREATE_LINK) & (~SYNCHRONIZE))
+
+#define REG_OPTION_RESERVED 0x00000000L
+#define REG_OPTION_NON_VOLATILE 0x00000000L
+#define REG_OPTION_VOLATILE 0x00000001L
+#define REG_OPTION_CREATE_LINK 0x00000002L
+#define REG_OPTION_BACKUP_RESTORE 0x00000004L
+#define REG_OPTION_OPEN_LINK 0x00000008L
+#define REG_CREATED_NEW_KEY 0x00000001L
+#define REG_OPENED_EXISTING_KEY 0x00000002L
+
+#define REG_NONE 0
+#define REG_SZ 1
+#define REG_EXPAND_SZ 2
+#define REG_BINARY 3
+#define REG_DWORD 4
+#define REG_DWORD_LITTLE_ENDIAN 4
+#define REG_DWORD_BIG_ENDIAN 5
+#define REG_LINK 6
+#define REG_MULTI_SZ 7
+#define REG_RESOURCE_LIST 8
+#define REG_QWORD 11
+#define REG_QWORD_LITTLE_ENDIAN 11
+
+// Structured-exception status codes.
+#define STATUS_WAIT_0 ((DWORD)0x00000000L)
+#define STATUS_NO_MEMORY ((DWORD)0xC0000017L)
+#define STATUS_ACCESS_VIOLATION ((DWORD)0xC0000005L)
+#define STATUS_INVALID_PARAMETER ((DWORD)0xC000000DL)
+#define EXCEPTION_NONCONTINUABLE 0x1
+
+#define MAXIMUM_WAIT_OBJECTS 64
+
+#define IMAGE_DOS_SIGNATURE 0x5A4D

@@ -1,0 +1,148 @@
+#include "seams_internal.h"
+
+#include <map>
+#include <mutex>
+#include <strings.h>
+
+#include "platform_seams.h"
+
+namespace seams {
+namespace {
+
+struct Fault {
+  std::string operation;
+  uint32_t code;
+  unsigned onCall;  // 0 = every call; else the Nth call counted from arming.
+  std::string subject;
+  unsigned seen = 0;
+};
+
+struct State {
+  std::mutex mutex;
+  bool recording = false;
+  std::vector<Call> calls;
+  std::map<std::string, unsigned> counts;
+  std::vector<Fault> faults;
+  std::vector<std::pair<std::string, std::string>> hidden;
+};
+
+State &state() {
+  static State *s = new State;  // never destroyed: used during static destruction too
+  return *s;
+}
+
+bool SameText(const std::string &a, const std::string &b) {
+  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+}  // namespace
+
+void Reset() {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.recording = false;
+  s.calls.clear();
+  s.counts.clear();
+  s.faults.clear();
+  s.hidden.clear();
+}
+
+void SetRecording(bool on) {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.recording = on;
+}
+
+std::vector<Call> Calls() {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  return s.calls;
+}
+
+std::vector<Call> Calls(const std::string &operation) {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  std::vector<Call> out;
+  for (const Call &c : s.calls)
+    if (c.operation == operation) out.push_back(c);
+  return out;
+}
+
+unsigned CallCount(const std::string &operation) {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  auto it = s.counts.find(operation);
+  return it == s.counts.end() ? 0 : it->second;
+}
+
+void FailOperation(const std::string &operation, uint32_t code, unsigned onCall, const std::string &subject) {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.faults.push_back(Fault{operation, code, onCall, subject});
+}
+
+void ClearFaults() {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.faults.clear();
+}
+
+void HideExport(const std::string &module, const std::string &name) {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.hidden.emplace_back(module, name);
+}
+
+bool Enter(const char *operation, const std::string &subject, const std::string &arguments, uint32_t *code) {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  ++s.counts[operation];
+  if (s.recording) s.calls.push_back(Call{operation, subject, arguments});
+  for (Fault &f : s.faults) {
+    if (f.operation != operation) continue;
+    if (!f.subject.empty() && !SameText(f.subject, subject)) continue;
+    ++f.seen;
+    if (f.onCall != 0 && f.seen != f.onCall) continue;
+    if (code) *code = f.code;
+    return true;
+  }
+  return false;
+}
+
+bool IsExportHidden(const std::string &module, const std::string &name) {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  for (const auto &h : s.hidden)
+    if (SameText(h.first, module) && h.second == name) return true;
+  return false;
+}
+
+std::string Utf8(const char16_t *text) {
+  if (!text) return "(null)";
+  std::string out;
+  for (const char16_t *p = text; *p; ++p) {
+    uint32_t c = *p;
+    if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
+      ++p;
+    }
+    if (c < 0x80) {
+      out += char(c);
+    } else if (c < 0x800) {
+      out += char(0xC0 | (c >> 6));
+      out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += char(0xE0 | (c >> 12));
+      out += char(0x80 | ((c >> 6) & 0x3F));
+      out += char(0x80 | (c & 0x3F));
+    } else {
+      out += char(0xF0 | (c >> 18));
+      out += char(0x80 | ((c >> 12) & 0x3F));
+      out += char(0x80 | ((c >> 6) & 0x3F));
+      out += char(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+}  // namespace seams
