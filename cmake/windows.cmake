@@ -1,2 +1,91 @@
-# The 32-bit Windows DLL, built from the system sources against the MinGW-w64 SDK.
-message(STATUS "Windows build: not yet assembled")
+# The 32-bit Windows DLL, built from the system sources against the MinGW-w64
+# SDK headers. No platform/ code takes part: the system includes the SDK's
+# own <windows.h>, <objbase.h>, <shlobj.h> and links the system DLLs' import
+# libraries.
+
+# Run as a script after the link (cmake -DTOVINCOPYSHL_LINK_MAP=... -P this
+# file): fails when the linker took DllMain@12 from the run-time library,
+# which supplies a do-nothing one whenever the sources' DllMain is missing or
+# not extern "C" WINAPI, and the DLL would load without ever running it.
+if(CMAKE_SCRIPT_MODE_FILE)
+  file(READ ${TOVINCOPYSHL_LINK_MAP} map)
+  string(FIND "${map}" "(DllMain@12)" at)
+  if(NOT at EQUAL -1)
+    message(FATAL_ERROR "tovincopyshl.dll: DllMain@12 came from the run-time library; "
+                        "the system's DllMain must be extern \"C\" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)")
+  endif()
+  return()
+endif()
+
+if(NOT DEFINED TOVINCOPYSHL_WIDL)
+  set(TOVINCOPYSHL_WIDL i686-w64-mingw32-widl)
+endif()
+if(NOT CMAKE_RC_COMPILER)
+  set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+endif()
+
+set(TOVINCOPYSHL_RESOURCES ${CMAKE_SOURCE_DIR}/resources)
+set(TOVINCOPYSHL_GENERATED ${CMAKE_BINARY_DIR}/resources)
+file(MAKE_DIRECTORY ${TOVINCOPYSHL_GENERATED})
+
+# The type libraries. stdole2.tlb holds IUnknown only, so tovincopyshl.tlb
+# refers to it there and itself holds exactly its class and its interface.
+set(TOVINCOPYSHL_WIDL_FLAGS --nostdinc --win32 -I ${TOVINCOPYSHL_RESOURCES}/idl)
+add_custom_command(
+  OUTPUT ${TOVINCOPYSHL_GENERATED}/stdole2.tlb
+  COMMAND ${TOVINCOPYSHL_WIDL} ${TOVINCOPYSHL_WIDL_FLAGS} -t
+          -o ${TOVINCOPYSHL_GENERATED}/stdole2.tlb
+          ${TOVINCOPYSHL_RESOURCES}/idl/stdole2.idl
+  DEPENDS ${TOVINCOPYSHL_RESOURCES}/idl/stdole2.idl ${TOVINCOPYSHL_RESOURCES}/idl/unknwn.idl
+  COMMENT "Building the standard OLE type library"
+  VERBATIM)
+add_custom_command(
+  OUTPUT ${TOVINCOPYSHL_GENERATED}/tovincopyshl.tlb
+  COMMAND ${TOVINCOPYSHL_WIDL} ${TOVINCOPYSHL_WIDL_FLAGS} -L ${TOVINCOPYSHL_GENERATED} -t
+          -o ${TOVINCOPYSHL_GENERATED}/tovincopyshl.tlb
+          ${TOVINCOPYSHL_RESOURCES}/tovincopyshl.idl
+  DEPENDS ${TOVINCOPYSHL_RESOURCES}/tovincopyshl.idl ${TOVINCOPYSHL_RESOURCES}/idl/unknwn.idl
+          ${TOVINCOPYSHL_GENERATED}/stdole2.tlb
+  COMMENT "Building the type library tovincopyshlLib"
+  VERBATIM)
+
+# windres runs by hand rather than as CMake's RC language: the project's
+# compiler warnings flags are not windres options, and the files the script
+# names (scripts, type library) must be dependencies.
+set(TOVINCOPYSHL_RES_OBJECT ${TOVINCOPYSHL_GENERATED}/tovincopyshl_res.obj)
+add_custom_command(
+  OUTPUT ${TOVINCOPYSHL_RES_OBJECT}
+  COMMAND ${CMAKE_RC_COMPILER} -I ${TOVINCOPYSHL_RESOURCES} -I ${TOVINCOPYSHL_GENERATED}
+          -O coff -i ${TOVINCOPYSHL_RESOURCES}/tovincopyshl.rc -o ${TOVINCOPYSHL_RES_OBJECT}
+  DEPENDS ${TOVINCOPYSHL_RESOURCES}/tovincopyshl.rc
+          ${TOVINCOPYSHL_RESOURCES}/appid.rgs
+          ${TOVINCOPYSHL_RESOURCES}/tovincopyshl_ext.rgs
+          ${TOVINCOPYSHL_GENERATED}/tovincopyshl.tlb
+  COMMENT "Compiling the resources of tovincopyshl.dll"
+  VERBATIM)
+set_source_files_properties(${TOVINCOPYSHL_RES_OBJECT} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+
+# The same list the Linux build globs.
+file(GLOB TOVINCOPYSHL_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/module/*.cpp
+  ${CMAKE_SOURCE_DIR}/registrar/*.cpp
+  ${CMAKE_SOURCE_DIR}/shellext/*.cpp)
+
+set(TOVINCOPYSHL_DEF ${CMAKE_SOURCE_DIR}/module/tovincopyshl.def)
+add_library(tovincopyshl SHARED ${TOVINCOPYSHL_SOURCES} ${TOVINCOPYSHL_DEF} ${TOVINCOPYSHL_RES_OBJECT})
+set_target_properties(tovincopyshl PROPERTIES PREFIX "" OUTPUT_NAME tovincopyshl DEFINE_SYMBOL "")
+target_include_directories(tovincopyshl PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(tovincopyshl PRIVATE
+  UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600)
+# Everything from the compiler's own run time is linked in (-static also keeps
+# libwinpthread out), so the DLL imports system DLLs only.
+set(TOVINCOPYSHL_LINK_MAP ${CMAKE_BINARY_DIR}/tovincopyshl.dll.map)
+target_link_options(tovincopyshl PRIVATE
+  -static -static-libgcc -static-libstdc++
+  -Wl,--no-undefined -Wl,-Map=${TOVINCOPYSHL_LINK_MAP}
+  $<$<CONFIG:Release>:-s>)
+add_custom_command(TARGET tovincopyshl POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -DTOVINCOPYSHL_LINK_MAP=${TOVINCOPYSHL_LINK_MAP} -P ${CMAKE_CURRENT_LIST_FILE}
+  VERBATIM)
+target_link_libraries(tovincopyshl PRIVATE
+  shell32 ole32 oleaut32 advapi32 user32 gdi32 kernel32 uuid)

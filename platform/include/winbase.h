@@ -3,6 +3,12 @@
 #pragma once
 #include "windef.h"
 #include "winerror.h"
+#include <string.h>
+
+#define CopyMemory(Destination, Source, Length) memcpy((Destination), (Source), (Length))
+#define MoveMemory(Destination, Source, Length) memmove((Destination), (Source), (Length))
+#define FillMemory(Destination, Length, Fill) memset((Destination), (Fill), (Length))
+#define ZeroMemory(Destination, Length) memset((Destination), 0, (Length))
 
 typedef struct _RTL_CRITICAL_SECTION_DEBUG *PRTL_CRITICAL_SECTION_DEBUG;
 // The SDK's layout. The substitute keeps its own lock object behind DebugInfo.

@@ -41,4 +41,48 @@ __attribute__((visibility("default"))) void ClearFaults();
 // Hides an export from GetProcAddress, e.g. ("Advapi32.dll", "RegDeleteKeyExW").
 __attribute__((visibility("default"))) void HideExport(const std::string &module, const std::string &name);
 
+// Number of graphics objects (bitmaps) created and not yet deleted, for leak checks.
+__attribute__((visibility("default"))) unsigned LiveGdiObjects();
+// The decoded pixels of a bitmap handle as 0x00RRGGBB values, top row first.
+// Returns false for a handle that is not a live bitmap.
+__attribute__((visibility("default"))) bool BitmapPixels(void *bitmap, std::vector<uint32_t> *pixels);
+
+// Sets the system default locale (LCID), which CP_ACP, LOCALE_SYSTEM_DEFAULT and
+// threads that never called SetThreadLocale follow. Reset restores 0x0409.
+__attribute__((visibility("default"))) void SetSystemDefaultLocale(uint32_t lcid);
+
+// Registry. Every Reg* function is a seam operation under its own name
+// ("RegOpenKeyExW", ...). Its subject is the full path of the key it acts on,
+// with any subkey argument appended ("HKEY_CLASSES_ROOT\CLSID\{...}"; keys are
+// spelled as the caller spelled them, "\" runs collapsed). Its arguments are
+// "key=<path of hKey>" followed by, space-separated, texts as "..." (or (null)),
+// sizes/indices/options/types in decimal, access masks and flags as 0x%08X,
+// and pointed-to sizes read on entry (or (null)):
+//   RegOpenKeyExW     key=K subkey="S" options=0 sam=0x00000001
+//   RegCreateKeyExW   key=K subkey="S" class=(null) options=0 sam=0x0002001F
+//   RegCloseKey       key=K
+//   RegQueryValueExW  key=K value="CopyApp" size=1000        (size = *lpcbData)
+//   RegSetValueExW    key=K value="V" type=1 size=12
+//   RegDeleteValueW   key=K value="V"
+//   RegEnumKeyExW     key=K index=0 size=256                 (size = *lpcchName)
+//   RegEnumValueW     key=K index=0 namesize=256 size=(null) (namesize = *lpcchValueName)
+//   RegDeleteKeyW     key=K subkey="S"
+//   RegDeleteKeyExW   key=K subkey="S" sam=0x00000100
+//   RegDeleteTreeW    key=K subkey=(null)
+//   RegQueryInfoKeyW  key=K
+//   RegGetValueW      key=K subkey="S" value="V" flags=0x0000FFFF size=4
+// A fault makes the call return its code before anything is read or written.
+
+// Makes the registry use the database file `path` (created with mode 0600 when
+// missing) or, for an empty path, a new empty in-memory store. Closes every
+// open key handle (later use gives ERROR_INVALID_HANDLE).
+__attribute__((visibility("default"))) void SetRegistryFile(const std::string &path);
+// Makes HKEY_LOCAL_MACHINE (and writes through HKEY_CLASSES_ROOT) read-only or
+// writable, as TOVIN_REGISTRY_MACHINE_READONLY=1 does; contents and handles stay.
+__attribute__((visibility("default"))) void SetMachineReadOnly(bool on);
+// Closes the store and every handle, and goes back to the configuration of the
+// environment (TOVIN_REGISTRY_FILE, TOVIN_REGISTRY_MACHINE_READONLY), read
+// again at the next registry call. An in-memory store starts empty again.
+__attribute__((visibility("default"))) void ResetRegistry();
+
 }  // namespace seams

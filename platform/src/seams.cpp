@@ -4,6 +4,7 @@
 #include <mutex>
 #include <strings.h>
 
+#include "locale_internal.h"
 #include "platform_seams.h"
 
 namespace seams {
@@ -45,6 +46,7 @@ void Reset() {
   s.counts.clear();
   s.faults.clear();
   s.hidden.clear();
+  platform_locale::ResetDefaults();
 }
 
 void SetRecording(bool on) {

@@ -1,0 +1,27 @@
+// Decoding of bitmap files (the 'BM' format) held in memory.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "gdi_objects.h"
+
+namespace gdi {
+
+// Limits beyond which a file is refused as malformed rather than decoded.
+constexpr int64_t kMaxBitmapSide = 65535;
+constexpr int64_t kMaxBitmapPixels = int64_t(1) << 24;
+
+// Decodes a whole bitmap file: BITMAPFILEHEADER followed by a core (12),
+// info (40), V2 (52), V3 (56), V4 (108) or V5 (124) header; 1, 4, 8, 16, 24
+// or 32 bits per pixel, BI_RGB or BI_BITFIELDS, bottom-up or top-down.
+// Every size, offset and count is checked against the data. Returns
+// ERROR_SUCCESS and fills *out, or ERROR_BAD_FORMAT (not a bitmap file, or a
+// kind it does not decode, such as run-length compression) or
+// ERROR_INVALID_DATA (a bitmap file whose fields contradict the data).
+// `transparent` replaces the colour-table entry of the first pixel with the
+// window colour (white), as LR_LOADTRANSPARENT does.
+DWORD DecodeBmp(const uint8_t *data, size_t size, bool transparent, Bitmap *out);
+
+}  // namespace gdi

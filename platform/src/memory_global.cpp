@@ -1,0 +1,124 @@
+// Global memory blocks: fixed blocks are their own handles; moveable blocks have
+// a distinct handle and a lock count. Every handle is validated against the live set.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <mutex>
+#include <unordered_map>
+
+#include "seams_internal.h"
+
+namespace {
+
+struct Block {
+  void *data;
+  SIZE_T size;
+  bool moveable;
+  unsigned locks = 0;
+};
+
+struct Heap {
+  std::mutex mutex;
+  std::unordered_map<HGLOBAL, Block *> blocks;
+};
+
+Heap &heap() {
+  static Heap *h = new Heap;  // outlives static destruction of users
+  return *h;
+}
+
+// The block of a handle, or null; call with the heap's mutex held.
+Block *Find(Heap &h, HGLOBAL handle) {
+  auto it = h.blocks.find(handle);
+  return it == h.blocks.end() ? nullptr : it->second;
+}
+
+std::string Hex(const void *p) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%p", p);
+  return text;
+}
+
+}  // namespace
+
+HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
+  // Contents are always zeroed, GMEM_ZEROINIT or not, so nothing reads stale bytes.
+  void *data = std::calloc(dwBytes ? dwBytes : 1, 1);
+  Block *block = data ? new (std::nothrow) Block{data, dwBytes, (uFlags & GMEM_MOVEABLE) != 0} : nullptr;
+  if (!block) {
+    std::free(data);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  HGLOBAL handle = block->moveable ? static_cast<HGLOBAL>(block) : static_cast<HGLOBAL>(block->data);
+  Heap &h = heap();
+  std::lock_guard<std::mutex> lock(h.mutex);
+  h.blocks[handle] = block;
+  return handle;
+}
+
+LPVOID WINAPI GlobalLock(HGLOBAL hMem) {
+  uint32_t code = 0;
+  if (seams::Enter("GlobalLock", Hex(hMem), "", &code)) {
+    SetLastError(code);
+    return nullptr;
+  }
+  Heap &h = heap();
+  std::lock_guard<std::mutex> lock(h.mutex);
+  Block *block = Find(h, hMem);
+  if (!block) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  if (block->moveable) ++block->locks;
+  return block->data;
+}
+
+BOOL WINAPI GlobalUnlock(HGLOBAL hMem) {
+  Heap &h = heap();
+  std::lock_guard<std::mutex> lock(h.mutex);
+  Block *block = Find(h, hMem);
+  if (!block) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (!block->moveable) return TRUE;
+  if (block->locks == 0) {
+    SetLastError(ERROR_NOT_LOCKED);
+    return FALSE;
+  }
+  if (--block->locks > 0) return TRUE;
+  SetLastError(NO_ERROR);
+  return FALSE;
+}
+
+HGLOBAL WINAPI GlobalFree(HGLOBAL hMem) {
+  if (!hMem) return nullptr;
+  Block *block;
+  {
+    Heap &h = heap();
+    std::lock_guard<std::mutex> lock(h.mutex);
+    block = Find(h, hMem);
+    if (!block) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return hMem;
+    }
+    h.blocks.erase(hMem);
+  }
+  std::free(block->data);
+  delete block;
+  return nullptr;
+}
+
+SIZE_T WINAPI GlobalSize(HGLOBAL hMem) {
+  Heap &h = heap();
+  std::lock_guard<std::mutex> lock(h.mutex);
+  Block *block = Find(h, hMem);
+  if (!block) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  return block->size;
+}

@@ -1,0 +1,80 @@
+#include "registry_call.h"
+
+#include <cstdio>
+#include <new>
+
+#include "registry_text.h"
+#include "seams_internal.h"
+
+namespace registry {
+namespace {
+
+std::string HandleText(HKEY key) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(key)));
+  return text;
+}
+
+std::string Subject(const std::string &display, const char16_t *subKey) {
+  if (!subKey || !*subKey) return display;
+  std::vector<std::u16string> names;
+  if (SplitPath(subKey, &names) == ERROR_SUCCESS) return JoinPath(display, names);
+  return display + "\\" + seams::Utf8(subKey);
+}
+
+}  // namespace
+
+LSTATUS RunCall(const char *operation, Access access, HKEY hKey, const char16_t *subKey, Render render,
+                void *renderContext, Body body, void *bodyContext) noexcept {
+  try {
+    State &state = State::Get();
+    std::unique_lock<std::mutex> lock(state.mutex);
+    KeyRef key;
+    bool known = state.Lookup(hKey, &key);
+    std::string display = known ? key.display : HandleText(hKey);
+    std::string arguments = render(renderContext);
+    uint32_t fault = 0;
+    if (seams::Enter(operation, Subject(display, subKey),
+                     "key=" + display + (arguments.empty() ? "" : " " + arguments), &fault))
+      return static_cast<LSTATUS>(fault);
+    if (!known) return ERROR_INVALID_HANDLE;
+
+    Session session{state, nullptr, key, hKey, std::nullopt, nullptr};
+    if (access == Access::None) return body(bodyContext, session);
+
+    Store &store = state.store();
+    session.store = &store;
+    store.Begin(access == Access::Write);
+    LSTATUS result;
+    try {
+      if (key.predefined && key.view != View::Classes) session.key.id = store.Root(HiveOf(key.view));
+      result = body(bodyContext, session);
+      if (result == ERROR_SUCCESS)
+        store.Commit();
+      else
+        store.Rollback();
+    } catch (...) {
+      store.Rollback();
+      throw;
+    }
+    if (result == ERROR_SUCCESS && session.opened && session.openedOut)
+      *session.openedOut = state.Add(std::move(*session.opened));
+    return result;
+  } catch (const std::bad_alloc &) {
+    return ERROR_OUTOFMEMORY;
+  } catch (...) {
+    return ERROR_REGISTRY_IO_FAILED;
+  }
+}
+
+std::string Quote(const char16_t *text) { return text ? "\"" + seams::Utf8(text) + "\"" : "(null)"; }
+
+std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+  return text;
+}
+
+std::string Pointee(const DWORD *value) { return value ? std::to_string(*value) : "(null)"; }
+
+}  // namespace registry

@@ -1,0 +1,133 @@
+// The enumeration functions of the registry: subkeys, values, key information.
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "registry_call.h"
+#include "registry_tree.h"
+#include "windows.h"
+
+using registry::Access;
+using registry::Pointee;
+using registry::Run;
+using registry::Session;
+
+namespace {
+
+void CopyText(const std::u16string &text, LPWSTR buffer) {
+  std::memcpy(buffer, text.data(), text.size() * 2);
+  buffer[text.size()] = 0;
+}
+
+void GiveTime(int64_t written, PFILETIME out) {
+  if (!out) return;
+  out->dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(written) & 0xFFFFFFFFu);
+  out->dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(written) >> 32);
+}
+
+}  // namespace
+
+LSTATUS WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
+                             LPWSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
+  return Run(
+      "RegEnumKeyExW", Access::Read, hKey, nullptr,
+      [&] { return "index=" + std::to_string(dwIndex) + " size=" + Pointee(lpcchName); },
+      [&](Session &s) -> LSTATUS {
+        if (!lpName || !lpcchName || lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
+        if (LSTATUS r = registry::CheckRights(s.key, KEY_ENUMERATE_SUB_KEYS)) return r;
+        std::vector<registry::KeyRecord> subkeys;
+        if (LSTATUS r = registry::Subkeys(s, s.key, &subkeys)) return r;
+        if (dwIndex >= subkeys.size()) return ERROR_NO_MORE_ITEMS;
+        const registry::KeyRecord &key = subkeys[dwIndex];
+        if (key.name.size() + 1 > *lpcchName) return ERROR_MORE_DATA;
+        if (lpClass && key.keyClass.size() + 1 > *lpcchClass) return ERROR_MORE_DATA;
+        CopyText(key.name, lpName);
+        *lpcchName = static_cast<DWORD>(key.name.size());
+        if (lpClass) {
+          CopyText(key.keyClass, lpClass);
+          *lpcchClass = static_cast<DWORD>(key.keyClass.size());
+        }
+        GiveTime(key.written, lpftLastWriteTime);
+        return ERROR_SUCCESS;
+      });
+}
+
+LSTATUS WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName,
+                             LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+  return Run(
+      "RegEnumValueW", Access::Read, hKey, nullptr,
+      [&] {
+        return "index=" + std::to_string(dwIndex) + " namesize=" + Pointee(lpcchValueName) +
+               " size=" + Pointee(lpcbData);
+      },
+      [&](Session &s) -> LSTATUS {
+        if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
+        if (LSTATUS r = registry::CheckRights(s.key, KEY_QUERY_VALUE)) return r;
+        registry::Target target;
+        if (LSTATUS r = registry::ReadTarget(s, s.key, &target)) return r;
+        std::vector<registry::ValueRecord> values = s.store->Values(target.id);
+        if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
+        const registry::ValueRecord &value = values[dwIndex];
+        if (value.name.size() + 1 > *lpcchValueName) return ERROR_MORE_DATA;
+        CopyText(value.name, lpValueName);
+        *lpcchValueName = static_cast<DWORD>(value.name.size());
+        if (lpType) *lpType = value.type;
+        if (!lpcbData) return ERROR_SUCCESS;
+        DWORD needed = static_cast<DWORD>(value.data.size());
+        if (lpData && *lpcbData < needed) {
+          *lpcbData = needed;
+          return ERROR_MORE_DATA;
+        }
+        if (lpData && needed) std::memcpy(lpData, value.data.data(), needed);
+        *lpcbData = needed;
+        return ERROR_SUCCESS;
+      });
+}
+
+LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved,
+                                LPDWORD lpcSubKeys, LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen,
+                                LPDWORD lpcValues, LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
+                                LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
+  return Run(
+      "RegQueryInfoKeyW", Access::Read, hKey, nullptr, [] { return std::string(); },
+      [&](Session &s) -> LSTATUS {
+        if (lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
+        if (LSTATUS r = registry::CheckRights(s.key, KEY_QUERY_VALUE)) return r;
+        registry::Target target;
+        if (LSTATUS r = registry::ReadTarget(s, s.key, &target)) return r;
+        registry::KeyRecord self;
+        if (!s.store->Key(target.id, &self)) return ERROR_KEY_DELETED;
+        std::vector<registry::KeyRecord> subkeys;
+        if (LSTATUS r = registry::Subkeys(s, s.key, &subkeys)) return r;
+        std::vector<registry::ValueRecord> values = s.store->Values(target.id);
+
+        if (lpcchClass) {
+          DWORD length = static_cast<DWORD>(self.keyClass.size());
+          if (lpClass && length + 1 > *lpcchClass) {
+            *lpcchClass = length;
+            return ERROR_MORE_DATA;
+          }
+          if (lpClass) CopyText(self.keyClass, lpClass);
+          *lpcchClass = length;
+        }
+        size_t maxName = 0, maxClass = 0, maxValueName = 0, maxValue = 0;
+        for (const registry::KeyRecord &k : subkeys) {
+          maxName = std::max(maxName, k.name.size());
+          maxClass = std::max(maxClass, k.keyClass.size());
+        }
+        for (const registry::ValueRecord &v : values) {
+          maxValueName = std::max(maxValueName, v.name.size());
+          maxValue = std::max(maxValue, v.data.size());
+        }
+        if (lpcSubKeys) *lpcSubKeys = static_cast<DWORD>(subkeys.size());
+        if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = static_cast<DWORD>(maxName);
+        if (lpcbMaxClassLen) *lpcbMaxClassLen = static_cast<DWORD>(maxClass);
+        if (lpcValues) *lpcValues = static_cast<DWORD>(values.size());
+        if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = static_cast<DWORD>(maxValueName);
+        if (lpcbMaxValueLen) *lpcbMaxValueLen = static_cast<DWORD>(maxValue);
+        if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
+        GiveTime(self.written, lpftLastWriteTime);
+        return ERROR_SUCCESS;
+      });
+}

@@ -1,0 +1,111 @@
+// The key functions of the registry: open, create, close, delete.
+#include <string>
+#include <vector>
+
+#include "registry_call.h"
+#include "registry_text.h"
+#include "registry_tree.h"
+#include "windows.h"
+
+using registry::Access;
+using registry::Hex;
+using registry::Quote;
+using registry::Run;
+using registry::Session;
+
+LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
+  return Run(
+      "RegOpenKeyExW", Access::Read, hKey, lpSubKey,
+      [&] {
+        return "subkey=" + Quote(lpSubKey) + " options=" + std::to_string(ulOptions) + " sam=" + Hex(samDesired);
+      },
+      [&](Session &s) -> LSTATUS {
+        if (!phkResult) return ERROR_INVALID_PARAMETER;
+        std::vector<std::u16string> names;
+        if (LSTATUS r = registry::SplitPath(lpSubKey, &names)) return r;
+        registry::KeyRef opened;
+        if (LSTATUS r = registry::OpenKey(s, s.key, names, samDesired, &opened)) return r;
+        s.opened = std::move(opened);
+        s.openedOut = phkResult;
+        return ERROR_SUCCESS;
+      });
+}
+
+LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD /*Reserved*/, LPWSTR lpClass, DWORD dwOptions,
+                               REGSAM samDesired, const LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/,
+                               PHKEY phkResult, LPDWORD lpdwDisposition) {
+  return Run(
+      "RegCreateKeyExW", Access::Write, hKey, lpSubKey,
+      [&] {
+        return "subkey=" + Quote(lpSubKey) + " class=" + Quote(lpClass) + " options=" + std::to_string(dwOptions) +
+               " sam=" + Hex(samDesired);
+      },
+      [&](Session &s) -> LSTATUS {
+        if (!phkResult) return ERROR_INVALID_PARAMETER;
+        // Symbolic links are not kept by this registry.
+        if (dwOptions & ~DWORD(REG_OPTION_VOLATILE | REG_OPTION_BACKUP_RESTORE)) return ERROR_INVALID_PARAMETER;
+        std::vector<std::u16string> names;
+        if (LSTATUS r = registry::SplitPath(lpSubKey, &names)) return r;
+        std::u16string keyClass = lpClass ? std::u16string(lpClass) : std::u16string();
+        registry::KeyRef opened;
+        bool created = false;
+        if (LSTATUS r = registry::CreateKey(s, s.key, names, lpClass ? &keyClass : nullptr,
+                                            (dwOptions & REG_OPTION_VOLATILE) != 0, samDesired, &opened, &created))
+          return r;
+        if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        s.opened = std::move(opened);
+        s.openedOut = phkResult;
+        return ERROR_SUCCESS;
+      });
+}
+
+LSTATUS WINAPI RegCloseKey(HKEY hKey) {
+  return Run(
+      "RegCloseKey", Access::None, hKey, nullptr, [] { return std::string(); },
+      [&](Session &s) -> LSTATUS {
+        if (s.key.predefined) return ERROR_SUCCESS;
+        return s.state.Remove(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+      });
+}
+
+namespace {
+
+LSTATUS DeleteSubkey(Session &s, LPCWSTR lpSubKey, registry::DeleteMode mode) {
+  std::vector<std::u16string> names;
+  if (LSTATUS r = registry::SplitPath(lpSubKey, &names)) return r;
+  return registry::DeleteKey(s, s.key, names, mode);
+}
+
+}  // namespace
+
+LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
+  return Run(
+      "RegDeleteKeyW", Access::Write, hKey, lpSubKey, [&] { return "subkey=" + Quote(lpSubKey); },
+      [&](Session &s) -> LSTATUS {
+        if (!lpSubKey) return ERROR_INVALID_PARAMETER;
+        return DeleteSubkey(s, lpSubKey, registry::DeleteMode::Leaf);
+      });
+}
+
+// The registry has one view; the view bits are recorded and otherwise accepted.
+LSTATUS WINAPI RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD /*Reserved*/) {
+  return Run(
+      "RegDeleteKeyExW", Access::Write, hKey, lpSubKey,
+      [&] { return "subkey=" + Quote(lpSubKey) + " sam=" + Hex(samDesired); },
+      [&](Session &s) -> LSTATUS {
+        if (!lpSubKey) return ERROR_INVALID_PARAMETER;
+        return DeleteSubkey(s, lpSubKey, registry::DeleteMode::Leaf);
+      });
+}
+
+LSTATUS WINAPI RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey) {
+  return Run(
+      "RegDeleteTreeW", Access::Write, hKey, lpSubKey, [&] { return "subkey=" + Quote(lpSubKey); },
+      [&](Session &s) -> LSTATUS {
+        if (!lpSubKey || !*lpSubKey) {
+          if (LSTATUS r = registry::CheckRights(s.key, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE)) return r;
+          return DeleteSubkey(s, nullptr, registry::DeleteMode::Contents);
+        }
+        return DeleteSubkey(s, lpSubKey, registry::DeleteMode::Tree);
+      });
+}

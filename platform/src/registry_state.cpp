@@ -1,0 +1,135 @@
+#include "registry_state.h"
+
+#include <cstdlib>
+
+#include "platform_seams.h"
+
+namespace registry {
+namespace {
+
+constexpr uintptr_t kHandleStep = 0x10;
+
+struct Predefined {
+  HKEY key;
+  View view;
+  const char *name;
+};
+
+const Predefined kPredefined[] = {
+    {HKEY_CLASSES_ROOT, View::Classes, "HKEY_CLASSES_ROOT"},
+    {HKEY_CURRENT_USER, View::User, "HKEY_CURRENT_USER"},
+    {HKEY_LOCAL_MACHINE, View::Machine, "HKEY_LOCAL_MACHINE"},
+    {HKEY_USERS, View::Users, "HKEY_USERS"},
+    {HKEY_CURRENT_CONFIG, View::Config, "HKEY_CURRENT_CONFIG"},
+};
+
+}  // namespace
+
+Hive HiveOf(View view) {
+  switch (view) {
+    case View::User:
+      return Hive::User;
+    case View::Users:
+      return Hive::Users;
+    case View::Config:
+      return Hive::Config;
+    default:
+      return Hive::Machine;
+  }
+}
+
+State &State::Get() {
+  static State *state = new State;  // never destroyed: registry calls may come from static destructors
+  return *state;
+}
+
+Store &State::store() {
+  if (!fileChosen_) {
+    const char *file = std::getenv("TOVIN_REGISTRY_FILE");
+    file_ = file ? file : "";
+    fileChosen_ = true;
+  }
+  if (!store_) store_ = std::make_unique<Store>(file_);
+  return *store_;
+}
+
+bool State::MachineReadOnly() {
+  if (!readOnlyChosen_) {
+    const char *flag = std::getenv("TOVIN_REGISTRY_MACHINE_READONLY");
+    readOnly_ = flag && std::string(flag) == "1";
+    readOnlyChosen_ = true;
+  }
+  return readOnly_;
+}
+
+bool State::Lookup(HKEY key, KeyRef *out) const {
+  for (const Predefined &p : kPredefined) {
+    if (p.key != key) continue;
+    *out = KeyRef{};
+    out->view = p.view;
+    out->access = KEY_ALL_ACCESS;
+    out->predefined = true;
+    out->display = p.name;
+    return true;
+  }
+  auto it = handles_.find(reinterpret_cast<uintptr_t>(key));
+  if (it == handles_.end()) return false;
+  *out = it->second;
+  return true;
+}
+
+HKEY State::Add(KeyRef ref) {
+  uintptr_t value = nextHandle_;
+  nextHandle_ += kHandleStep;
+  ref.predefined = false;
+  handles_.emplace(value, std::move(ref));
+  return reinterpret_cast<HKEY>(value);
+}
+
+bool State::Remove(HKEY key) { return handles_.erase(reinterpret_cast<uintptr_t>(key)) != 0; }
+
+void State::Close() {
+  store_.reset();
+  handles_.clear();
+}
+
+void State::UseFile(const std::string &path) {
+  Close();
+  file_ = path;
+  fileChosen_ = true;
+}
+
+void State::UseMachineReadOnly(bool on) {
+  readOnly_ = on;
+  readOnlyChosen_ = true;
+}
+
+void State::Reset() {
+  Close();
+  fileChosen_ = false;
+  readOnlyChosen_ = false;
+}
+
+}  // namespace registry
+
+namespace seams {
+
+void SetRegistryFile(const std::string &path) {
+  registry::State &state = registry::State::Get();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.UseFile(path);
+}
+
+void SetMachineReadOnly(bool on) {
+  registry::State &state = registry::State::Get();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.UseMachineReadOnly(on);
+}
+
+void ResetRegistry() {
+  registry::State &state = registry::State::Get();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.Reset();
+}
+
+}  // namespace seams

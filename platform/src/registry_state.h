@@ -1,0 +1,69 @@
+// Process-wide state of the registry: its configuration, the open store and
+// the table of open key handles.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "registry_store.h"
+#include "windows.h"
+
+namespace registry {
+
+// Where a key lives: one of the store's trees, or the merged classes view.
+enum class View { Machine, User, Users, Config, Classes };
+
+// What a handle (or a predefined root) stands for.
+struct KeyRef {
+  View view = View::Machine;
+  int64_t id = 0;                    // the store key (not for View::Classes)
+  size_t depth = 0;                  // levels below the tree's root (not for View::Classes)
+  std::vector<std::u16string> path;  // View::Classes: names below Software\Classes
+  REGSAM access = 0;                 // granted rights, with the registry-view bits asked for
+  bool predefined = false;
+  std::string display;  // the full path, e.g. "HKEY_CURRENT_USER\Software\Tovin Copy"
+};
+
+Hive HiveOf(View view);
+
+// All members require `mutex` to be held.
+class State {
+ public:
+  static State &Get();
+
+  std::mutex mutex;
+
+  // The store of the current configuration, opened on first use. Throws StoreError.
+  Store &store();
+  // Whether HKEY_LOCAL_MACHINE (with HKEY_CURRENT_CONFIG) refuses writes.
+  bool MachineReadOnly();
+
+  // Fills *out for a predefined root (id left 0) or an open handle; false for
+  // anything else, including null and closed handles.
+  bool Lookup(HKEY key, KeyRef *out) const;
+  // A new handle for `ref`; handle values are never reused within the process.
+  HKEY Add(KeyRef ref);
+  // false when `key` is not an open handle.
+  bool Remove(HKEY key);
+
+  // Test configuration. UseFile and Reset close the store and forget every handle.
+  void UseFile(const std::string &path);
+  void UseMachineReadOnly(bool on);
+  void Reset();
+
+ private:
+  void Close();
+
+  bool fileChosen_ = false;
+  std::string file_;
+  bool readOnlyChosen_ = false;
+  bool readOnly_ = false;
+  std::unique_ptr<Store> store_;
+  std::unordered_map<uintptr_t, KeyRef> handles_;
+  uintptr_t nextHandle_ = 0x10000;
+};
+
+}  // namespace registry

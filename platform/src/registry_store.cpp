@@ -1,0 +1,322 @@
+#include "registry_store.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "registry_text.h"
+
+namespace registry {
+namespace {
+
+constexpr int kBusyTimeoutMs = 20000;
+constexpr int64_t kUnixEpochInFileTime = 116444736000000000LL;
+
+int64_t Now() {
+  auto since = std::chrono::system_clock::now().time_since_epoch();
+  return kUnixEpochInFileTime + std::chrono::duration_cast<std::chrono::nanoseconds>(since).count() / 100;
+}
+
+// One use of a prepared statement; resets it when done so it can be reused.
+class Query {
+ public:
+  Query(sqlite3 *db, sqlite3_stmt *statement) : db_(db), statement_(statement) {}
+  ~Query() {
+    sqlite3_reset(statement_);
+    sqlite3_clear_bindings(statement_);
+  }
+  Query(const Query &) = delete;
+  Query &operator=(const Query &) = delete;
+
+  Query &Int(int index, int64_t value) {
+    Check(sqlite3_bind_int64(statement_, index, value));
+    return *this;
+  }
+  Query &Blob(int index, const void *data, size_t size) {
+    static const char kEmpty = 0;  // a null pointer would bind NULL, not an empty blob
+    Check(sqlite3_bind_blob64(statement_, index, size ? data : &kEmpty, size, SQLITE_TRANSIENT));
+    return *this;
+  }
+  Query &Text16(int index, const std::u16string &text) { return Blob(index, text.data(), text.size() * 2); }
+  Query &Bytes(int index, const std::string &bytes) { return Blob(index, bytes.data(), bytes.size()); }
+  Query &Null(int index) {
+    Check(sqlite3_bind_null(statement_, index));
+    return *this;
+  }
+
+  bool Step() {
+    int rc = sqlite3_step(statement_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    throw StoreError(sqlite3_errmsg(db_));
+  }
+  void Run() {
+    while (Step()) {
+    }
+  }
+
+  int64_t ColumnInt(int index) { return sqlite3_column_int64(statement_, index); }
+  bool ColumnNull(int index) { return sqlite3_column_type(statement_, index) == SQLITE_NULL; }
+  std::string ColumnBytes(int index) {
+    const void *data = sqlite3_column_blob(statement_, index);
+    int size = sqlite3_column_bytes(statement_, index);
+    return data ? std::string(static_cast<const char *>(data), size) : std::string();
+  }
+  std::u16string ColumnText16(int index) {
+    std::string bytes = ColumnBytes(index);
+    std::u16string out(bytes.size() / 2, u'\0');
+    if (!out.empty()) std::memcpy(out.data(), bytes.data(), out.size() * 2);
+    return out;
+  }
+
+ private:
+  void Check(int rc) {
+    if (rc != SQLITE_OK) throw StoreError(sqlite3_errmsg(db_));
+  }
+  sqlite3 *db_;
+  sqlite3_stmt *statement_;
+};
+
+const char16_t *const kRootNames[4] = {u"HKEY_LOCAL_MACHINE", u"HKEY_CURRENT_USER", u"HKEY_USERS",
+                                       u"HKEY_CURRENT_CONFIG"};
+
+}  // namespace
+
+Store::Store(const std::string &path) {
+  std::string target = path.empty() ? std::string(":memory:") : path;
+  if (!path.empty()) {
+    // Created here rather than by SQLite so that the owner-only mode is set from the start.
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) throw StoreError("cannot open registry file " + path + ": " + std::strerror(errno));
+    ::close(fd);
+  }
+  int rc = sqlite3_open_v2(target.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                           nullptr);
+  if (rc != SQLITE_OK) {
+    std::string message = db_ ? sqlite3_errmsg(db_) : "cannot open registry database";
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw StoreError(message);
+  }
+  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  if (!path.empty()) {
+    // Write-ahead logging keeps each transaction atomic across crashes while
+    // readers and the one writer don't block each other. Should another
+    // process hold the file so that the mode cannot change now, the rollback
+    // journal it keeps is just as safe, only slower.
+    sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+  }
+  try {
+    Begin(true);
+    CreateSchema();
+    Commit();
+  } catch (...) {
+    Rollback();
+    for (auto &entry : statements_) sqlite3_finalize(entry.second);
+    sqlite3_close(db_);
+    throw;
+  }
+}
+
+Store::~Store() {
+  for (auto &entry : statements_) sqlite3_finalize(entry.second);
+  sqlite3_close(db_);
+}
+
+void Store::CreateSchema() {
+  // fold holds the upper-cased name as big-endian units: unique per parent and
+  // ordered as subkeys are enumerated. Key ids are AUTOINCREMENT so a deleted
+  // key's id is never given to a new key, which keeps stale handles detectable.
+  Execute(
+      "CREATE TABLE IF NOT EXISTS reg_keys("
+      " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+      " parent INTEGER NOT NULL,"
+      " name BLOB NOT NULL,"
+      " fold BLOB NOT NULL,"
+      " class BLOB,"
+      " volatile INTEGER NOT NULL DEFAULT 0,"
+      " written INTEGER NOT NULL,"
+      " UNIQUE(parent, fold))");
+  Execute(
+      "CREATE TABLE IF NOT EXISTS reg_values("
+      " key INTEGER NOT NULL,"
+      " fold BLOB NOT NULL,"
+      " name BLOB NOT NULL,"
+      " type INTEGER NOT NULL,"
+      " data BLOB NOT NULL,"
+      " PRIMARY KEY(key, fold))");
+  for (int i = 0; i < 4; ++i) roots_[i] = EnsureChild(0, kRootNames[i]);
+  // Both halves of the classes view exist on every installed system.
+  EnsureChild(EnsureChild(Root(Hive::Machine), u"SOFTWARE"), u"Classes");
+  EnsureChild(EnsureChild(Root(Hive::User), u"Software"), u"Classes");
+}
+
+int64_t Store::EnsureChild(int64_t parent, const std::u16string &name) {
+  int64_t id = Child(parent, name);
+  return id ? id : AddChild(parent, name, nullptr, false);
+}
+
+sqlite3_stmt *Store::Prepare(const char *sql) {
+  auto it = statements_.find(sql);
+  if (it != statements_.end()) return it->second;
+  sqlite3_stmt *statement = nullptr;
+  if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK) throw StoreError(sqlite3_errmsg(db_));
+  statements_[sql] = statement;
+  return statement;
+}
+
+void Store::Execute(const char *sql) { Query(db_, Prepare(sql)).Run(); }
+
+void Store::Begin(bool write) { Execute(write ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED"); }
+
+void Store::Commit() { Execute("COMMIT"); }
+
+void Store::Rollback() noexcept {
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool Store::Exists(int64_t id) {
+  Query q(db_, Prepare("SELECT 1 FROM reg_keys WHERE id = ?1"));
+  return q.Int(1, id).Step();
+}
+
+int64_t Store::Child(int64_t parent, const std::u16string &name) {
+  Query q(db_, Prepare("SELECT id FROM reg_keys WHERE parent = ?1 AND fold = ?2"));
+  q.Int(1, parent).Bytes(2, Fold(name));
+  return q.Step() ? q.ColumnInt(0) : 0;
+}
+
+int64_t Store::AddChild(int64_t parent, const std::u16string &name, const std::u16string *keyClass,
+                        bool isVolatile) {
+  int64_t now = Now();
+  {
+    Query q(db_, Prepare("INSERT INTO reg_keys(parent, name, fold, class, volatile, written) "
+                         "VALUES(?1, ?2, ?3, ?4, ?5, ?6)"));
+    q.Int(1, parent).Text16(2, name).Bytes(3, Fold(name)).Int(5, isVolatile ? 1 : 0).Int(6, now);
+    if (keyClass)
+      q.Text16(4, *keyClass);
+    else
+      q.Null(4);
+    q.Run();
+  }
+  int64_t id = sqlite3_last_insert_rowid(db_);
+  if (parent) Touch(parent);
+  return id;
+}
+
+bool Store::Key(int64_t id, KeyRecord *out) {
+  Query q(db_, Prepare("SELECT name, fold, class, volatile, written FROM reg_keys WHERE id = ?1"));
+  if (!q.Int(1, id).Step()) return false;
+  out->id = id;
+  out->name = q.ColumnText16(0);
+  out->fold = q.ColumnBytes(1);
+  out->hasClass = !q.ColumnNull(2);
+  out->keyClass = q.ColumnText16(2);
+  out->isVolatile = q.ColumnInt(3) != 0;
+  out->written = q.ColumnInt(4);
+  return true;
+}
+
+std::vector<KeyRecord> Store::Children(int64_t parent) {
+  Query q(db_, Prepare("SELECT id, name, fold, class, volatile, written FROM reg_keys "
+                       "WHERE parent = ?1 ORDER BY fold"));
+  q.Int(1, parent);
+  std::vector<KeyRecord> out;
+  while (q.Step()) {
+    KeyRecord r;
+    r.id = q.ColumnInt(0);
+    r.name = q.ColumnText16(1);
+    r.fold = q.ColumnBytes(2);
+    r.hasClass = !q.ColumnNull(3);
+    r.keyClass = q.ColumnText16(3);
+    r.isVolatile = q.ColumnInt(4) != 0;
+    r.written = q.ColumnInt(5);
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+int64_t Store::CountChildren(int64_t parent) {
+  Query q(db_, Prepare("SELECT count(*) FROM reg_keys WHERE parent = ?1"));
+  q.Int(1, parent).Step();
+  return q.ColumnInt(0);
+}
+
+void Store::RemoveTree(int64_t id, bool keepKey) {
+  int64_t parent = 0;
+  {
+    Query q(db_, Prepare("SELECT parent FROM reg_keys WHERE id = ?1"));
+    if (q.Int(1, id).Step()) parent = q.ColumnInt(0);
+  }
+  {
+    Query q(db_, Prepare("WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
+                         "SELECT k.id FROM reg_keys k JOIN tree ON k.parent = tree.id) "
+                         "DELETE FROM reg_values WHERE key IN tree"));
+    q.Int(1, id).Run();
+  }
+  {
+    Query q(db_, Prepare("WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
+                         "SELECT k.id FROM reg_keys k JOIN tree ON k.parent = tree.id) "
+                         "DELETE FROM reg_keys WHERE id IN tree AND id <> ?2"));
+    q.Int(1, id).Int(2, keepKey ? id : 0).Run();
+  }
+  if (keepKey)
+    Touch(id);
+  else if (parent)
+    Touch(parent);
+}
+
+void Store::Touch(int64_t id) {
+  Query q(db_, Prepare("UPDATE reg_keys SET written = ?1 WHERE id = ?2"));
+  q.Int(1, Now()).Int(2, id).Run();
+}
+
+bool Store::Value(int64_t key, const std::u16string &name, ValueRecord *out) {
+  Query q(db_, Prepare("SELECT name, type, data FROM reg_values WHERE key = ?1 AND fold = ?2"));
+  q.Int(1, key).Bytes(2, Fold(name));
+  if (!q.Step()) return false;
+  out->name = q.ColumnText16(0);
+  out->type = static_cast<uint32_t>(q.ColumnInt(1));
+  out->data = q.ColumnBytes(2);
+  return true;
+}
+
+void Store::SetValue(int64_t key, const std::u16string &name, uint32_t type, const void *data, size_t size) {
+  {
+    Query q(db_, Prepare("INSERT INTO reg_values(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+                         "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data"));
+    q.Int(1, key).Bytes(2, Fold(name)).Text16(3, name).Int(4, type).Blob(5, data, size).Run();
+  }
+  Touch(key);
+}
+
+bool Store::RemoveValue(int64_t key, const std::u16string &name) {
+  {
+    Query q(db_, Prepare("DELETE FROM reg_values WHERE key = ?1 AND fold = ?2"));
+    q.Int(1, key).Bytes(2, Fold(name)).Run();
+  }
+  if (sqlite3_changes(db_) == 0) return false;
+  Touch(key);
+  return true;
+}
+
+std::vector<ValueRecord> Store::Values(int64_t key) {
+  Query q(db_, Prepare("SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY rowid"));
+  q.Int(1, key);
+  std::vector<ValueRecord> out;
+  while (q.Step()) {
+    ValueRecord r;
+    r.name = q.ColumnText16(0);
+    r.type = static_cast<uint32_t>(q.ColumnInt(1));
+    r.data = q.ColumnBytes(2);
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+}  // namespace registry

@@ -1,0 +1,208 @@
+// The value functions of the registry: query, set, delete, and RegGetValueW.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "registry_call.h"
+#include "registry_text.h"
+#include "registry_tree.h"
+#include "windows.h"
+
+using registry::Access;
+using registry::Hex;
+using registry::Pointee;
+using registry::Quote;
+using registry::Run;
+using registry::Session;
+
+namespace {
+
+std::u16string ValueName(LPCWSTR name) { return name ? std::u16string(name) : std::u16string(); }
+
+// Reads the value `name` of `key` into *out; ERROR_FILE_NOT_FOUND when absent.
+LSTATUS ReadValue(Session &s, const registry::KeyRef &key, LPCWSTR name, registry::ValueRecord *out) {
+  if (LSTATUS r = registry::CheckRights(key, KEY_QUERY_VALUE)) return r;
+  registry::Target target;
+  if (LSTATUS r = registry::ReadTarget(s, key, &target)) return r;
+  return s.store->Value(target.id, ValueName(name), out) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+// The value's bytes into the caller's buffer: a null buffer asks for the size,
+// a short one gives ERROR_MORE_DATA with the size needed.
+LSTATUS GiveData(const std::string &data, void *buffer, DWORD *size) {
+  if (!size) return ERROR_SUCCESS;
+  DWORD needed = static_cast<DWORD>(data.size());
+  if (buffer && *size < needed) {
+    *size = needed;
+    return ERROR_MORE_DATA;
+  }
+  if (buffer && needed) std::memcpy(buffer, data.data(), needed);
+  *size = needed;
+  return ERROR_SUCCESS;
+}
+
+std::u16string Units(const std::string &bytes) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  if (!units.empty()) std::memcpy(units.data(), bytes.data(), units.size() * 2);
+  return units;
+}
+
+std::string Bytes(const std::u16string &units) {
+  return std::string(reinterpret_cast<const char *>(units.data()), units.size() * 2);
+}
+
+// %NAME% replaced by the environment variable's value; unknown names stay as written.
+std::u16string ExpandEnvironment(const std::u16string &text) {
+  std::u16string out;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t close = text[i] == u'%' ? text.find(u'%', i + 1) : std::u16string::npos;
+    if (close == std::u16string::npos) {
+      out += text[i++];
+      continue;
+    }
+    std::string name = registry::ToUtf8(text.substr(i + 1, close - i - 1));
+    const char *value = name.empty() ? nullptr : std::getenv(name.c_str());
+    if (value) {
+      out += registry::FromUtf8(value);
+      i = close + 1;
+    } else {
+      out += text.substr(i, close - i);
+      i = close;
+    }
+  }
+  return out;
+}
+
+DWORD RestrictionOf(DWORD type) {
+  switch (type) {
+    case REG_NONE:
+      return RRF_RT_REG_NONE;
+    case REG_SZ:
+      return RRF_RT_REG_SZ;
+    case REG_EXPAND_SZ:
+      return RRF_RT_REG_EXPAND_SZ;
+    case REG_BINARY:
+      return RRF_RT_REG_BINARY;
+    case REG_DWORD:
+      return RRF_RT_REG_DWORD;
+    case REG_MULTI_SZ:
+      return RRF_RT_REG_MULTI_SZ;
+    case REG_QWORD:
+      return RRF_RT_REG_QWORD;
+    default:
+      return 0;
+  }
+}
+
+// The data RegGetValueW hands out for `value`, after expansion, type
+// restriction and NUL termination of strings.
+LSTATUS Shape(DWORD flags, registry::ValueRecord *value) {
+  DWORD allowed = flags & RRF_RT_ANY;
+  if (value->type == REG_EXPAND_SZ && !(flags & RRF_NOEXPAND)) {
+    std::u16string text = Units(value->data);
+    text = ExpandEnvironment(text.substr(0, registry::TextLength(text.c_str())));
+    text += u'\0';
+    value->data = Bytes(text);
+    value->type = REG_SZ;
+  }
+  DWORD restriction = RestrictionOf(value->type);
+  if (allowed != RRF_RT_ANY && !(restriction & allowed)) return ERROR_UNSUPPORTED_TYPE;
+  size_t size = value->data.size();
+  if (allowed != RRF_RT_ANY) {
+    bool dword = value->type == REG_DWORD || (allowed == RRF_RT_DWORD && value->type == REG_BINARY);
+    bool qword = value->type == REG_QWORD || (allowed == RRF_RT_QWORD && value->type == REG_BINARY);
+    if ((dword && size != 4) || (qword && size != 8)) return ERROR_DATATYPE_MISMATCH;
+  }
+  if (value->type == REG_SZ || value->type == REG_EXPAND_SZ || value->type == REG_MULTI_SZ) {
+    std::u16string text = Units(value->data);
+    if (value->type == REG_MULTI_SZ) {
+      while (!(text == std::u16string(1, u'\0') ||
+               (text.size() >= 2 && text[text.size() - 1] == 0 && text[text.size() - 2] == 0)))
+        text += u'\0';
+    } else if (text.empty() || text.back() != 0) {
+      text += u'\0';
+    }
+    value->data = Bytes(text);
+  }
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                                LPDWORD lpcbData) {
+  return Run(
+      "RegQueryValueExW", Access::Read, hKey, nullptr,
+      [&] { return "value=" + Quote(lpValueName) + " size=" + Pointee(lpcbData); },
+      [&](Session &s) -> LSTATUS {
+        if (lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
+        registry::ValueRecord value;
+        if (LSTATUS r = ReadValue(s, s.key, lpValueName, &value)) return r;
+        if (lpType) *lpType = value.type;
+        return GiveData(value.data, lpData, lpcbData);
+      });
+}
+
+LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD /*Reserved*/, DWORD dwType, const BYTE *lpData,
+                              DWORD cbData) {
+  return Run(
+      "RegSetValueExW", Access::Write, hKey, nullptr,
+      [&] {
+        return "value=" + Quote(lpValueName) + " type=" + std::to_string(dwType) + " size=" + std::to_string(cbData);
+      },
+      [&](Session &s) -> LSTATUS {
+        if (!lpData && cbData) return ERROR_NOACCESS;
+        if (registry::TextLength(lpValueName) > registry::kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
+        if (LSTATUS r = registry::CheckRights(s.key, KEY_SET_VALUE)) return r;
+        registry::Target target;
+        if (LSTATUS r = registry::WriteTarget(s, s.key, &target)) return r;
+        if (LSTATUS r = registry::CheckWritable(s, target.hive)) return r;
+        s.store->SetValue(target.id, ValueName(lpValueName), dwType, lpData, cbData);
+        return ERROR_SUCCESS;
+      });
+}
+
+LSTATUS WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
+  return Run(
+      "RegDeleteValueW", Access::Write, hKey, nullptr, [&] { return "value=" + Quote(lpValueName); },
+      [&](Session &s) -> LSTATUS {
+        if (LSTATUS r = registry::CheckRights(s.key, KEY_SET_VALUE)) return r;
+        registry::Target target;
+        if (LSTATUS r = registry::WriteTarget(s, s.key, &target)) return r;
+        if (LSTATUS r = registry::CheckWritable(s, target.hive)) return r;
+        return s.store->RemoveValue(target.id, ValueName(lpValueName)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+      });
+}
+
+LSTATUS WINAPI RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD dwFlags, LPDWORD pdwType,
+                            PVOID pvData, LPDWORD pcbData) {
+  DWORD capacity = pcbData ? *pcbData : 0;
+  LSTATUS result = Run(
+      "RegGetValueW", Access::Read, hkey, lpSubKey,
+      [&] {
+        return "subkey=" + Quote(lpSubKey) + " value=" + Quote(lpValue) + " flags=" + Hex(dwFlags) +
+               " size=" + Pointee(pcbData);
+      },
+      [&](Session &s) -> LSTATUS {
+        if (!(dwFlags & RRF_RT_ANY) || (pvData && !pcbData)) return ERROR_INVALID_PARAMETER;
+        // Expansion turns REG_EXPAND_SZ into REG_SZ, so asking for the unexpanded type alone is contradictory.
+        DWORD restriction = dwFlags & RRF_RT_ANY;
+        if ((restriction & RRF_RT_REG_EXPAND_SZ) && restriction != RRF_RT_ANY && !(dwFlags & RRF_NOEXPAND))
+          return ERROR_INVALID_PARAMETER;
+        std::vector<std::u16string> names;
+        if (LSTATUS r = registry::SplitPath(lpSubKey, &names)) return r;
+        registry::KeyRef key = s.key;
+        if (!names.empty())
+          if (LSTATUS r = registry::OpenKey(s, s.key, names, KEY_QUERY_VALUE, &key)) return r;
+        registry::ValueRecord value;
+        if (LSTATUS r = ReadValue(s, key, lpValue, &value)) return r;
+        if (LSTATUS r = Shape(dwFlags, &value)) return r;
+        if (pdwType) *pdwType = value.type;
+        return GiveData(value.data, pvData, pcbData);
+      });
+  if (result != ERROR_SUCCESS && (dwFlags & RRF_ZEROONFAILURE) && pvData && capacity)
+    std::memset(pvData, 0, capacity);
+  return result;
+}

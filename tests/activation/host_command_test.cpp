@@ -1,0 +1,205 @@
+// IContextMenu::GetCommandString and InvokeCommand: the help text and the launch.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "host_fixture.h"
+#include "support/text.h"
+
+namespace {
+
+using testing_text::U16;
+using testing_text::U8;
+
+class CommandTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    menu_ = Create<IContextMenu>(IID_IContextMenu);
+    ASSERT_NE(nullptr, menu_);
+    ASSERT_EQ(S_OK, menu_->QueryInterface(IID_IShellExtInit, reinterpret_cast<void **>(&init_)));
+  }
+  void TearDown() override {
+    if (init_) init_->Release();
+    if (menu_) menu_->Release();
+    HostTest::TearDown();
+  }
+  HRESULT Invoke(LPCSTR verb) {
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof(info);
+    info.lpVerb = verb;
+    info.nShow = SW_HIDE;  // not consulted
+    return menu_->InvokeCommand(&info);
+  }
+  static LPCSTR Offset(UINT offset) { return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(offset)); }
+
+  IContextMenu *menu_ = nullptr;
+  IShellExtInit *init_ = nullptr;
+};
+
+const char kHelp[] = "Paste files from clipboard using Tovin Copy";
+
+TEST_F(CommandTest, GetCommandStringRequestTypes) {
+  struct Case {
+    const char *name;
+    UINT_PTR idCmd;
+    UINT uType;
+    UINT cchMax;
+    HRESULT result;
+    enum { kUntouched, kAnsi, kWide } written;
+    std::string text;
+  } cases[] = {
+      {"GCS_VERBA", 0, GCS_VERBA, 64, E_INVALIDARG, Case::kUntouched, ""},
+      {"GCS_HELPTEXTA", 0, GCS_HELPTEXTA, 64, S_OK, Case::kAnsi, kHelp},
+      {"GCS_VALIDATEA", 0, GCS_VALIDATEA, 64, E_INVALIDARG, Case::kUntouched, ""},
+      {"GCS_VERBW", 0, GCS_VERBW, 64, S_OK, Case::kWide, kHelp},
+      {"GCS_HELPTEXTW", 0, GCS_HELPTEXTW, 64, S_OK, Case::kWide, kHelp},
+      {"GCS_VALIDATEW", 0, GCS_VALIDATEW, 64, S_OK, Case::kWide, kHelp},
+      {"GCS_VERBICONW, judged by bit 2", 0, GCS_VERBICONW, 64, S_OK, Case::kWide, kHelp},
+      {"bits 0 and 1", 0, 0x3, 64, S_OK, Case::kAnsi, kHelp},
+      {"bit 3 alone", 0, 0x8, 64, E_INVALIDARG, Case::kUntouched, ""},
+      {"ANSI into 10 bytes", 0, GCS_HELPTEXTA, 10, S_OK, Case::kAnsi, "Paste fil"},
+      {"UTF-16 into 10 units", 0, GCS_HELPTEXTW, 10, S_OK, Case::kWide, "Paste fil"},
+      {"exactly the text and its NUL", 0, GCS_HELPTEXTW, 44, S_OK, Case::kWide, kHelp},
+      {"no room at all", 0, GCS_HELPTEXTW, 0, S_OK, Case::kUntouched, ""},
+      {"command offset 1", 1, GCS_HELPTEXTW, 64, E_INVALIDARG, Case::kUntouched, ""},
+      {"a large command offset", 0x10000, GCS_HELPTEXTA, 64, E_INVALIDARG, Case::kUntouched, ""},
+  };
+  for (const Case &c : cases) {
+    char buffer[256];
+    std::memset(buffer, 'x', sizeof(buffer));
+    EXPECT_EQ(c.result, menu_->GetCommandString(c.idCmd, c.uType, nullptr, buffer, c.cchMax)) << c.name;
+    switch (c.written) {
+      case Case::kUntouched:
+        EXPECT_EQ(std::string(sizeof(buffer), 'x'), std::string(buffer, sizeof(buffer))) << c.name;
+        break;
+      case Case::kAnsi:
+        EXPECT_EQ(c.text, std::string(buffer)) << c.name;
+        EXPECT_EQ('x', buffer[c.text.size() + 1]) << c.name;
+        break;
+      case Case::kWide:
+        EXPECT_EQ(U16(c.text), std::u16string(reinterpret_cast<const char16_t *>(buffer))) << c.name;
+        EXPECT_EQ('x', buffer[(c.text.size() + 1) * 2]) << c.name;
+        break;
+    }
+  }
+  EXPECT_EQ(S_OK, menu_->GetCommandString(0, GCS_HELPTEXTW, nullptr, nullptr, 0));
+}
+
+TEST_F(CommandTest, InvokeCommandRefusalsLaunchNothing) {
+  host::TempDirectory directory;
+  struct Case {
+    const char *name;
+    std::function<void()> arrange;
+    LPCSTR verb;
+    HRESULT result;
+  } cases[] = {
+      {"a verb string", [] {}, "paste", E_INVALIDARG},
+      {"command offset 1", [] {}, Offset(1), E_INVALIDARG},
+      {"command offset 0xFFFF", [] {}, Offset(0xFFFF), E_INVALIDARG},
+      {"no settings key", [] { host::ClearSettings(); }, Offset(0), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+      {"no CopyApp value",
+       [] {
+         host::ClearSettings();
+         host::SetSettingText(u"CopyBmp", u"x.bmp");
+       },
+       Offset(0), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+      {"CopyApp over 1000 bytes", [] { host::SetSettingText(u"CopyApp", std::u16string(500, u'a')); }, Offset(0),
+       HRESULT_FROM_WIN32(ERROR_MORE_DATA)},
+      {"a program that does not exist",
+       [&] { host::SetSettingText(u"CopyApp", U16(directory.path() + "/missing")); }, Offset(0),
+       HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+      {"a program in a folder that does not exist",
+       [&] { host::SetSettingText(u"CopyApp", U16(directory.path() + "/none/missing")); }, Offset(0),
+       HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
+      {"a folder as program", [&] { host::SetSettingText(u"CopyApp", U16(directory.path())); }, Offset(0),
+       HRESULT_FROM_WIN32(ERROR_NO_ASSOCIATION)},
+  };
+  ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"C:\\target"}));
+  for (const Case &c : cases) {
+    host::SetSettingText(u"CopyApp", U16(ACTIVATION_ECHO_PATH));
+    c.arrange();
+    seams::Reset();
+    const unsigned registryReads = seams::CallCount("RegOpenKeyExW");
+    EXPECT_EQ(c.result, Invoke(c.verb)) << c.name;
+    if (c.result == E_INVALIDARG) {
+      EXPECT_EQ(registryReads, seams::CallCount("RegOpenKeyExW")) << c.name;
+      EXPECT_EQ(0u, seams::CallCount("ShellExecuteW")) << c.name;
+    }
+  }
+}
+
+TEST_F(CommandTest, InvokeCommandWithoutAKeptPathLaunchesNothing) {
+  host::SetSettingText(u"CopyApp", U16(ACTIVATION_ECHO_PATH));
+  EXPECT_EQ(E_UNEXPECTED, Invoke(Offset(0)));
+  EXPECT_EQ(0u, seams::CallCount("ShellExecuteW"));
+}
+
+TEST_F(CommandTest, TheLaunchPassesThePathUnquotedAfterThePrefix) {
+  host::TempDirectory directory;
+  host::SetSettingText(u"CopyApp", U16(ACTIVATION_ECHO_PATH));
+  struct Case {
+    std::u16string path;
+    std::string parameters;
+    std::vector<std::string> arguments;  // as the program receives them
+  } cases[] = {
+      {u"D:\\Backup 2011", " /oD:\\Backup 2011", {"/oD:\\Backup", "2011"}},
+      {u"C:\\", " /oC:\\", {"/oC:\\"}},
+      {u"E:\\Stra\u00dfe", " /oE:\\Stra\xc3\x9f" "e", {"/oE:\\Stra\xc3\x9f" "e"}},
+  };
+  int n = 0;
+  for (const Case &c : cases) {
+    ASSERT_EQ(S_OK, host::InitializeWith(init_, {c.path}));
+    const std::string output = directory.path() + "/echo" + std::to_string(n++);
+    host::SetEchoOutput(output);
+    seams::Reset();
+    seams::SetRecording(true);
+    EXPECT_EQ(S_OK, Invoke(Offset(0))) << c.parameters;
+    ASSERT_EQ(1u, seams::Calls("ShellExecuteW").size());
+    const seams::Call launch = seams::Calls("ShellExecuteW")[0];
+    EXPECT_EQ(ACTIVATION_ECHO_PATH, launch.subject);
+    EXPECT_EQ("verb=Open, params=" + c.parameters + ", dir=(null), show=5", launch.arguments);
+    std::vector<std::string> lines;
+    ASSERT_TRUE(host::WaitForEcho(output, &lines)) << c.parameters;
+    EXPECT_EQ(c.arguments, lines);
+  }
+}
+
+// "CopyApp" filling all 1000 bytes without a NUL ends inside the buffer.
+TEST_F(CommandTest, AnUnterminatedApplicationPathOfMaximalSize) {
+  const std::u16string application(500, u'q');
+  host::SetSettingBytes(u"CopyApp", application.data(), 1000);
+  ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"C:\\t"}));
+  seams::FailOperation("ShellExecuteW", 42);  // answers as a started program, starts none
+  seams::SetRecording(true);
+  EXPECT_EQ(S_OK, Invoke(Offset(0)));
+  ASSERT_EQ(1u, seams::Calls("ShellExecuteW").size());
+  EXPECT_EQ(U8(application), seams::Calls("ShellExecuteW")[0].subject);
+}
+
+// The road of one menu, as the file manager walks it.
+TEST_F(CommandTest, RightClickShowHelpAndPick) {
+  host::TempDirectory directory;
+  host::SetSettingText(u"CopyApp", U16(ACTIVATION_ECHO_PATH));
+  const std::string output = directory.path() + "/echo";
+  host::SetEchoOutput(output);
+
+  ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"D:\\Backup 2011", u"D:\\Other"}));
+  HMENU popup = host::MenuWith({u"Open", u"Properties"});
+  ASSERT_EQ(1, menu_->QueryContextMenu(popup, 1, 3000, 3999, CMF_NORMAL | CMF_EXPLORE));
+  host::MenuItem item;
+  ASSERT_TRUE(host::ReadMenuItem(popup, 1, &item));
+  EXPECT_EQ(u"Paste with Tovin Copy", item.text);
+  EXPECT_EQ(3000u, item.id);
+  char16_t help[64] = {};
+  ASSERT_EQ(S_OK, menu_->GetCommandString(item.id - 3000, GCS_HELPTEXTW, nullptr, reinterpret_cast<char *>(help), 64));
+  EXPECT_EQ(u"Paste files from clipboard using Tovin Copy", std::u16string(help));
+  ASSERT_EQ(S_OK, Invoke(Offset(item.id - 3000)));
+  std::vector<std::string> lines;
+  ASSERT_TRUE(host::WaitForEcho(output, &lines));
+  EXPECT_EQ((std::vector<std::string>{"/oD:\\Backup", "2011"}), lines);
+  DestroyMenu(popup);
+}
+
+}  // namespace

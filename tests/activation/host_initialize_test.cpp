@@ -1,0 +1,149 @@
+// IShellExtInit::Initialize: which selected path the object keeps. The kept
+// path is read back through the launch parameters of InvokeCommand.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "host_fixture.h"
+
+namespace {
+
+class InitializeTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    host::SetSettingText(u"CopyApp", u"/usr/bin/tovin-copy");
+    init_ = Create<IShellExtInit>(IID_IShellExtInit);
+    ASSERT_NE(nullptr, init_);
+    ASSERT_EQ(S_OK, init_->QueryInterface(IID_IContextMenu, reinterpret_cast<void **>(&menu_)));
+  }
+  void TearDown() override {
+    if (menu_) menu_->Release();
+    if (init_) init_->Release();
+    HostTest::TearDown();
+  }
+
+  // The parameters InvokeCommand launches with, or "(none)" when it launched nothing.
+  std::string KeptParameters() {
+    seams::FailOperation("ShellExecuteW", 42);  // answers as a started program, starts none
+    seams::SetRecording(true);
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof(info);
+    info.lpVerb = nullptr;
+    menu_->InvokeCommand(&info);
+    std::vector<seams::Call> launches = seams::Calls("ShellExecuteW");
+    seams::Reset();
+    if (launches.empty()) return "(none)";
+    const std::string &arguments = launches.back().arguments;
+    const size_t from = arguments.find("params=") + 7;
+    return arguments.substr(from, arguments.find(", dir=") - from);
+  }
+
+  IShellExtInit *init_ = nullptr;
+  IContextMenu *menu_ = nullptr;
+};
+
+TEST_F(InitializeTest, SelectionsAndTheirOutcome) {
+  const std::u16string longest(259, u'a');
+  const std::u16string tooLong(260, u'b');
+  struct Case {
+    const char *name;
+    std::function<HRESULT(IShellExtInit *)> run;
+    HRESULT result;
+    std::string kept;  // after an earlier Initialize kept "C:\Before"
+  } cases[] = {
+      {"one wide name", [](IShellExtInit *i) { return host::InitializeWith(i, {u"D:\\Backup 2011"}); }, S_OK,
+       " /oD:\\Backup 2011"},
+      {"one ANSI name", [](IShellExtInit *i) { return host::InitializeWith(i, {u"E:\\Ansi dir"}, false); }, S_OK,
+       " /oE:\\Ansi dir"},
+      {"several names keep the first",
+       [](IShellExtInit *i) { return host::InitializeWith(i, {u"C:\\", u"C:\\b", u"C:\\c"}); }, S_OK, " /oC:\\"},
+      {"the second name unreadable",
+       [](IShellExtInit *i) {
+         seams::FailOperation("DragQueryFileW", ERROR_INVALID_PARAMETER, 0, "1");
+         return host::InitializeWith(i, {u"C:\\one", u"C:\\two", u"C:\\three"});
+       },
+       E_INVALIDARG, " /oC:\\one"},
+      {"the first name unreadable",
+       [](IShellExtInit *i) {
+         seams::FailOperation("DragQueryFileW", ERROR_INVALID_PARAMETER, 0, "0");
+         return host::InitializeWith(i, {u"C:\\one", u"C:\\two"});
+       },
+       E_INVALIDARG, " /oC:\\Before"},
+      {"a name of 259 characters", [&](IShellExtInit *i) { return host::InitializeWith(i, {longest}); }, S_OK,
+       " /o" + std::string(259, 'a')},
+      {"a name of 260 characters", [&](IShellExtInit *i) { return host::InitializeWith(i, {tooLong}); },
+       E_INVALIDARG, " /oC:\\Before"},
+      {"a long name after a good one",
+       [&](IShellExtInit *i) { return host::InitializeWith(i, {u"C:\\good", tooLong}); }, E_INVALIDARG,
+       " /oC:\\good"},
+      {"an empty drop list", [](IShellExtInit *i) { return host::InitializeWith(i, {}); }, E_INVALIDARG,
+       " /oC:\\Before"},
+      {"no data object", [](IShellExtInit *i) { return i->Initialize(nullptr, nullptr, nullptr); }, E_INVALIDARG,
+       " /oC:\\Before"},
+      {"GetData refuses",
+       [](IShellExtInit *i) {
+         host::FileDropObject *data = new host::FileDropObject({u"C:\\x"}, true);
+         data->FailGetData(DV_E_FORMATETC);
+         HRESULT hr = i->Initialize(nullptr, data, nullptr);
+         data->Release();
+         return hr;
+       },
+       E_INVALIDARG, " /oC:\\Before"},
+      {"a medium that is no global block",
+       [](IShellExtInit *i) {
+         host::FileDropObject *data = new host::FileDropObject({u"C:\\x"}, true);
+         data->HandOutMedium(TYMED_ISTREAM);
+         HRESULT hr = i->Initialize(nullptr, data, nullptr);
+         data->Release();
+         return hr;
+       },
+       E_INVALIDARG, " /oC:\\Before"},
+      {"the block cannot be locked",
+       [](IShellExtInit *i) {
+         // The data object's own lock is the first call, the extension's the second.
+         seams::FailOperation("GlobalLock", ERROR_INVALID_HANDLE, 2);
+         return host::InitializeWith(i, {u"C:\\x"});
+       },
+       E_INVALIDARG, " /oC:\\Before"},
+  };
+  for (const Case &c : cases) {
+    ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"C:\\Before"})) << c.name;
+    EXPECT_EQ(c.result, c.run(init_)) << c.name;
+    seams::ClearFaults();
+    EXPECT_EQ(c.kept, KeptParameters()) << c.name;
+  }
+}
+
+TEST_F(InitializeTest, GetDataIsAskedForTheDropListInGlobalMemory) {
+  struct Recorder : host::FileDropObject {
+    Recorder() : FileDropObject({u"C:\\x"}, true) {}
+    STDMETHOD(GetData)(FORMATETC *format, STGMEDIUM *medium) override {
+      seen = *format;
+      return FileDropObject::GetData(format, medium);
+    }
+    FORMATETC seen = {};
+  };
+  Recorder *data = new Recorder;
+  EXPECT_EQ(S_OK, init_->Initialize(nullptr, data, nullptr));
+  EXPECT_EQ(CF_HDROP, data->seen.cfFormat);
+  EXPECT_EQ(nullptr, data->seen.ptd);
+  EXPECT_EQ(static_cast<DWORD>(DVASPECT_CONTENT), data->seen.dwAspect);
+  EXPECT_EQ(-1, data->seen.lindex);
+  EXPECT_EQ(static_cast<DWORD>(TYMED_HGLOBAL), data->seen.tymed);
+  data->Release();
+}
+
+TEST_F(InitializeTest, ALaterSelectionReplacesThePath) {
+  ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"C:\\first"}));
+  ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"C:\\second"}));
+  EXPECT_EQ(" /oC:\\second", KeptParameters());
+}
+
+TEST_F(InitializeTest, WithoutAnyKeptPathNothingIsLaunched) {
+  EXPECT_EQ("(none)", KeptParameters());
+  ASSERT_EQ(E_INVALIDARG, host::InitializeWith(init_, {std::u16string(300, u'c')}));
+  EXPECT_EQ("(none)", KeptParameters());
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+// The test host's side: loading the library as the file manager does, a
+// file-drop data object, the per-user settings, menus and launched programs.
+// Written only against the SDK's names.
+#pragma once
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+namespace host {
+
+// {1955A1E8-C828-42AF-A571-081D65B07B83}
+extern const CLSID kExtensionClsid;
+// {A2FA2CBA-FA7A-42EA-8F96-080BACFF0317}
+extern const IID kTypeLibraryInterface;
+
+typedef HRESULT(STDAPICALLTYPE *GetClassObjectFunction)(REFCLSID, REFIID, LPVOID *);
+typedef HRESULT(STDAPICALLTYPE *CanUnloadNowFunction)();
+
+// The library loaded with LoadLibraryW and its two activation exports; freed
+// on destruction.
+class Library {
+ public:
+  Library();
+  ~Library();
+  Library(const Library &) = delete;
+  Library &operator=(const Library &) = delete;
+
+  bool loaded() const { return module_ != nullptr && getClassObject_ != nullptr && canUnloadNow_ != nullptr; }
+  HMODULE module() const { return module_; }
+  HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void **out) const { return getClassObject_(clsid, iid, out); }
+  HRESULT CanUnloadNow() const { return canUnloadNow_(); }
+
+  // The factory's IClassFactory, or null.
+  IClassFactory *Factory() const;
+  // A new extension object's `iid` interface from a fresh factory reference, or null.
+  template <class T>
+  T *Create(REFIID iid) const {
+    IClassFactory *factory = Factory();
+    if (!factory) return nullptr;
+    void *object = nullptr;
+    factory->CreateInstance(nullptr, iid, &object);
+    factory->Release();
+    return static_cast<T *>(object);
+  }
+
+ private:
+  HMODULE module_ = nullptr;
+  GetClassObjectFunction getClassObject_ = nullptr;
+  CanUnloadNowFunction canUnloadNow_ = nullptr;
+};
+
+// The library's path as UTF-16.
+std::u16string LibraryPath();
+// True when the library's file is mapped into this process.
+bool LibraryMapped();
+
+// A CF_HDROP data object: each GetData hands out a new DROPFILES block in
+// global memory holding `names`, wide or ANSI. Reference counted; starts at 1.
+class FileDropObject : public IDataObject {
+ public:
+  FileDropObject(std::vector<std::u16string> names, bool wide);
+  // Makes GetData fail with `hr`, or succeed with another medium kind.
+  void FailGetData(HRESULT hr) { getDataResult_ = hr; }
+  void HandOutMedium(DWORD tymed) { tymed_ = tymed; }
+  // How often GetData was called.
+  int GetDataCalls() const { return getDataCalls_; }
+
+  STDMETHOD(QueryInterface)(REFIID iid, void **out) override;
+  STDMETHOD_(ULONG, AddRef)() override { return ++references_; }
+  STDMETHOD_(ULONG, Release)() override;
+  STDMETHOD(GetData)(FORMATETC *format, STGMEDIUM *medium) override;
+  STDMETHOD(GetDataHere)(FORMATETC *, STGMEDIUM *) override { return E_NOTIMPL; }
+  STDMETHOD(QueryGetData)(FORMATETC *) override { return E_NOTIMPL; }
+  STDMETHOD(GetCanonicalFormatEtc)(FORMATETC *, FORMATETC *) override { return E_NOTIMPL; }
+  STDMETHOD(SetData)(FORMATETC *, STGMEDIUM *, BOOL) override { return E_NOTIMPL; }
+  STDMETHOD(EnumFormatEtc)(DWORD, IEnumFORMATETC **) override { return E_NOTIMPL; }
+  STDMETHOD(DAdvise)(FORMATETC *, DWORD, IAdviseSink *, DWORD *) override { return E_NOTIMPL; }
+  STDMETHOD(DUnadvise)(DWORD) override { return E_NOTIMPL; }
+  STDMETHOD(EnumDAdvise)(IEnumSTATDATA **) override { return E_NOTIMPL; }
+
+ protected:
+  virtual ~FileDropObject() = default;
+
+ private:
+  std::vector<std::u16string> names_;
+  bool wide_;
+  ULONG references_ = 1;
+  HRESULT getDataResult_ = S_OK;
+  DWORD tymed_ = TYMED_HGLOBAL;
+  int getDataCalls_ = 0;
+};
+
+// Initialize over a new drop object holding `names`; returns its result.
+HRESULT InitializeWith(IShellExtInit *init, const std::vector<std::u16string> &names, bool wide = true);
+
+// Per-user settings under HKEY_CURRENT_USER\Software\Tovin Copy.
+void ClearSettings();
+void SetSettingBytes(const char16_t *name, const void *data, DWORD bytes);
+// Stores the text with its NUL.
+void SetSettingText(const char16_t *name, const std::u16string &text);
+
+// One menu item as GetMenuItemInfoW reports it.
+struct MenuItem {
+  UINT id = 0;
+  UINT type = 0;
+  std::u16string text;
+  HBITMAP checked = nullptr;
+  HBITMAP unchecked = nullptr;
+};
+bool ReadMenuItem(HMENU menu, UINT position, MenuItem *item);
+// A popup menu with the given items (identifiers 1000, 1001, ...).
+HMENU MenuWith(const std::vector<std::u16string> &texts);
+
+// A private directory, removed with everything in it on destruction.
+class TempDirectory {
+ public:
+  TempDirectory();
+  ~TempDirectory();
+  TempDirectory(const TempDirectory &) = delete;
+  TempDirectory &operator=(const TempDirectory &) = delete;
+  const std::string &path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Writes a 24-bit bottom-up BMP file of the given size.
+void WriteBmpFile(const std::string &path, int width, int height);
+
+// Points ACTIVATION_ECHO_OUTPUT at `path`; the echo program started later
+// writes its arguments there.
+void SetEchoOutput(const std::string &path);
+// Waits up to `milliseconds` for the echo program's file; its lines, or
+// false when it did not appear.
+bool WaitForEcho(const std::string &path, std::vector<std::string> *lines, int milliseconds = 5000);
+
+// The parameters of every recorded ShellExecuteW call, as the seams render them.
+std::vector<std::string> RecordedLaunches();
+
+}  // namespace host

@@ -1,0 +1,126 @@
+// Shared helpers of the registry tests: a fresh in-memory registry per test,
+// an owning key handle, and short forms of the common calls.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <windows.h>
+
+#include "platform_seams.h"
+#include "support/text.h"
+
+namespace registry_test {
+
+using testing_text::U16;
+using testing_text::U8;
+
+// Owns one open key handle; closes it on destruction.
+class Key {
+ public:
+  Key() = default;
+  explicit Key(HKEY key) : key_(key) {}
+  ~Key() { Close(); }
+  Key(const Key &) = delete;
+  Key &operator=(const Key &) = delete;
+  Key(Key &&other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
+  Key &operator=(Key &&other) noexcept {
+    if (this != &other) {
+      Close();
+      key_ = std::exchange(other.key_, nullptr);
+    }
+    return *this;
+  }
+  HKEY get() const { return key_; }
+  // Gives up ownership without closing.
+  HKEY release() { return std::exchange(key_, nullptr); }
+  HKEY *out() {
+    Close();
+    return &key_;
+  }
+  explicit operator bool() const { return key_ != nullptr; }
+  void Close() {
+    if (key_) RegCloseKey(key_);
+    key_ = nullptr;
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// Each test starts with an empty in-memory registry, writable, with the seams reset.
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    seams::Reset();
+    seams::SetRegistryFile("");
+    seams::SetMachineReadOnly(false);
+  }
+  void TearDown() override {
+    seams::Reset();
+    seams::ResetRegistry();
+  }
+};
+
+inline LSTATUS Create(HKEY parent, const std::string &path, Key *out = nullptr, REGSAM sam = KEY_ALL_ACCESS) {
+  Key local;
+  Key &key = out ? *out : local;
+  return RegCreateKeyExW(parent, U16(path).c_str(), 0, nullptr, 0, sam, nullptr, key.out(), nullptr);
+}
+
+inline LSTATUS Open(HKEY parent, const std::string &path, Key *out = nullptr, REGSAM sam = KEY_READ) {
+  Key local;
+  Key &key = out ? *out : local;
+  return RegOpenKeyExW(parent, path.empty() ? nullptr : U16(path).c_str(), 0, sam, key.out());
+}
+
+inline bool Exists(HKEY parent, const std::string &path) { return Open(parent, path) == ERROR_SUCCESS; }
+
+inline LSTATUS SetBytes(HKEY key, const std::string &name, DWORD type, const std::string &bytes) {
+  return RegSetValueExW(key, U16(name).c_str(), 0, type, reinterpret_cast<const BYTE *>(bytes.data()),
+                        static_cast<DWORD>(bytes.size()));
+}
+
+inline LSTATUS SetString(HKEY key, const std::string &name, const std::string &text) {
+  std::u16string wide = U16(text);
+  return RegSetValueExW(key, U16(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(wide.c_str()),
+                        static_cast<DWORD>((wide.size() + 1) * 2));
+}
+
+// The value's text up to its first NUL; "" with *status set on failure.
+inline std::string GetString(HKEY key, const std::string &name, LSTATUS *status = nullptr) {
+  char16_t buffer[512] = {};
+  DWORD size = sizeof buffer - 2;
+  LSTATUS r = RegQueryValueExW(key, U16(name).c_str(), nullptr, nullptr, reinterpret_cast<BYTE *>(buffer), &size);
+  if (status) *status = r;
+  return r == ERROR_SUCCESS ? U8(buffer) : std::string();
+}
+
+// The value at parent\path, or "" when absent.
+inline std::string Read(HKEY parent, const std::string &path, const std::string &name) {
+  Key key;
+  if (Open(parent, path, &key) != ERROR_SUCCESS) return std::string();
+  return GetString(key.get(), name);
+}
+
+// Subkey names in enumeration order.
+inline std::vector<std::string> Subkeys(HKEY key) {
+  std::vector<std::string> names;
+  for (DWORD i = 0;; ++i) {
+    char16_t name[256];
+    DWORD size = 256;
+    if (RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.push_back(U8(name));
+  }
+  return names;
+}
+
+inline std::vector<std::string> Subkeys(HKEY parent, const std::string &path) {
+  Key key;
+  if (Open(parent, path, &key) != ERROR_SUCCESS) return {};
+  return Subkeys(key.get());
+}
+
+}  // namespace registry_test
