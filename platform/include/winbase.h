@@ -123,8 +123,7 @@ WINBASEAPI LPVOID WINAPI GlobalLock(HGLOBAL hMem);
 WINBASEAPI BOOL WINAPI GlobalUnlock(HGLOBAL hMem);
 WINBASEAPI HGLOBAL WINAPI GlobalFree(HGLOBAL hMem);
 WINBASEAPI SIZE_T WINAPI GlobalSize(HGLOBAL hMem);
-
-// Handles of processes started by ShellExecuteExW and friends.
-WINBASEAPI BOOL WINAPI CloseHandle(HANDLE hObject);
+// The handle of the block whose locked memory starts at pMem; null when none.
+WINBASEAPI HGLOBAL WINAPI GlobalHandle(LPCVOID pMem);
 
 #include "winnls.h"

@@ -102,6 +102,11 @@ FARPROC FailProc(DWORD error) {
 }  // namespace platform_loader
 
 HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName) {
+  uint32_t code = 0;
+  if (seams::Enter("GetModuleHandleW", seams::Utf8(lpModuleName), "", &code)) {
+    SetLastError(code);
+    return nullptr;
+  }
   if (!lpModuleName) return platform_loader::MainProgram();
   HMODULE found = platform_loader::FindLoaded(lpModuleName);
   if (!found) SetLastError(ERROR_MOD_NOT_FOUND);

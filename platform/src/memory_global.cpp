@@ -122,3 +122,12 @@ SIZE_T WINAPI GlobalSize(HGLOBAL hMem) {
   }
   return block->size;
 }
+
+HGLOBAL WINAPI GlobalHandle(LPCVOID pMem) {
+  Heap &h = heap();
+  std::lock_guard<std::mutex> lock(h.mutex);
+  for (const auto &[handle, block] : h.blocks)
+    if (block->data == pMem) return handle;
+  SetLastError(ERROR_INVALID_HANDLE);
+  return nullptr;
+}

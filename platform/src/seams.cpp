@@ -5,6 +5,7 @@
 #include <strings.h>
 
 #include "locale_internal.h"
+#include "kernel_utf.h"
 #include "platform_seams.h"
 
 namespace seams {
@@ -122,28 +123,7 @@ bool IsExportHidden(const std::string &module, const std::string &name) {
 std::string Utf8(const char16_t *text) {
   if (!text) return "(null)";
   std::string out;
-  for (const char16_t *p = text; *p; ++p) {
-    uint32_t c = *p;
-    if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
-      ++p;
-    }
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | (c >> 12));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | (c >> 18));
-      out += char(0x80 | ((c >> 12) & 0x3F));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
+  platform_utf::Utf16ToUtf8(text, out, false);
   return out;
 }
 

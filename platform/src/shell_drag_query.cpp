@@ -11,10 +11,6 @@
 
 namespace {
 
-// Maps a pointer into a global block back to the block's handle, where the
-// memory manager offers that; without it only handles are bounded.
-extern "C" HGLOBAL WINAPI GlobalHandle(LPCVOID pMem) __attribute__((weak));
-
 // The drop list's bytes for the call's duration. HDROP is the global block's
 // handle; shell extensions commonly pass the pointer GlobalLock returned
 // instead, which is accepted too. A pointer that no global block is known for
@@ -28,7 +24,7 @@ class DropBytes {
     SetLastError(ERROR_SUCCESS);
     size_t size = GlobalSize(handle);
     bool known = size != 0 || GetLastError() == ERROR_SUCCESS;
-    if (!known && GlobalHandle) {
+    if (!known) {
       handle = GlobalHandle(drop);
       SetLastError(ERROR_SUCCESS);
       size = handle ? GlobalSize(handle) : 0;

@@ -140,6 +140,12 @@ TEST(DropList, MalformedBlocksGiveZero) {
     UINT result = 1;
     Query(block.drop(), 0, &result);
     EXPECT_EQ(result, 0u);
+    // The pointer GlobalLock gave is bounded by its block as well.
+    HDROP locked = static_cast<HDROP>(GlobalLock(block.handle()));
+    EXPECT_EQ(DragQueryFileW(locked, 0xFFFFFFFF, nullptr, 0), 0u);
+    Query(locked, 0, &result);
+    EXPECT_EQ(result, 0u);
+    GlobalUnlock(block.handle());
   }
   EXPECT_EQ(DragQueryFileW(nullptr, 0xFFFFFFFF, nullptr, 0), 0u);
 }

@@ -43,6 +43,7 @@ TEST_F(Memory, GlobalBlocksFixedAndMoveable) {
     }
     std::memset(data, 'x', c.size);
     EXPECT_EQ(GlobalLock(block), data);  // the block does not move while locked
+    EXPECT_EQ(GlobalHandle(data), block);
     if (!c.handleIsPointer) {
       EXPECT_TRUE(GlobalUnlock(block));  // still locked once
       SetLastError(ERROR_ACCESS_DENIED);
@@ -52,6 +53,7 @@ TEST_F(Memory, GlobalBlocksFixedAndMoveable) {
       EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_LOCKED));
     }
     EXPECT_EQ(GlobalFree(block), nullptr);
+    EXPECT_EQ(GlobalHandle(data), nullptr);
   }
 }
 
