@@ -42,14 +42,16 @@ bool CRegScriptParser::KeyHasSubkeys(HKEY key) {
 
 HRESULT CRegScriptParser::RunScript(LPCWSTR text, bool registering) {
   LPWSTR expanded = nullptr;
-  HRESULT hr = ExpandScript(text, &expanded);
-  if (FAILED(hr)) return hr;
+  HRESULT hr;
+  // Nothing of ours raises; the guard keeps a raising platform call from
+  // leaving through here or leaking the expanded text.
   try {
-    hr = RunExpanded(expanded, registering);
+    hr = ExpandScript(text, &expanded);
+    if (SUCCEEDED(hr)) hr = RunExpanded(expanded, registering);
   } catch (...) {
     hr = E_OUTOFMEMORY;
   }
-  CoTaskMemFree(expanded);
+  if (expanded) CoTaskMemFree(expanded);
   return hr;
 }
 
@@ -213,7 +215,8 @@ HRESULT CRegScriptParser::UnregisterBlock(LPWSTR token, HKEY parent, bool recove
     if (OpensBlock(token)) {
       // A failure below an absent key is still a malformed script: reading on
       // from where it stopped would take the rest of that block for entries of
-      // this level, so it ends the pass here as well.
+      // this level and remove values and keys of the wrong key, so it ends the
+      // pass here as well.
       hr = ProcessBlock(token, current.handle, false, blockRecovering, level + 1);
       if (FAILED(hr)) return hr;
       hr = NextToken(token);

@@ -125,6 +125,13 @@ TEST_F(RegistryKeyTest, RemoveSubtreeDeletesDeepestFirst) {
   const std::string base = "HKEY_CURRENT_USER\\Software\\KeyTest\\";
   EXPECT_EQ(order, (std::vector<std::string>{base + "T\\A\\A1\\A11", base + "T\\A\\A1", base + "T\\A\\A2",
                                              base + "T\\A", base + "T\\B", base + "T"}));
+  // Always the first subkey, into the full 256-unit buffer: a size left over
+  // from a shorter name would refuse a longer sibling.
+  for (const seams::Call &call : seams::Calls("RegEnumKeyExW")) {
+    EXPECT_NE(call.arguments.find("index=0 size=256"), std::string::npos) << call.subject << " " << call.arguments;
+  }
+  // Each of the 5 keys below T found once, and each of the 6 keys found empty once.
+  EXPECT_EQ(seams::CallCount("RegEnumKeyExW"), 11u);
   EXPECT_EQ(Listing(HKEY_CURRENT_USER, kBase), (std::vector<std::string>{"Keep"}));
 }
 
@@ -190,6 +197,23 @@ TEST_F(RegistryKeyTest, MissingViewAwareDeleteFallsBackOnceForAll) {
   EXPECT_EQ(seams::CallCount("GetProcAddress"), 1u);
   EXPECT_EQ(seams::CallCount("RegDeleteKeyExW"), 0u);
   EXPECT_EQ(seams::CallCount("RegDeleteKeyW"), 3u);
+  EXPECT_TRUE(Listing(HKEY_CURRENT_USER, kBase).empty());
+}
+
+// Runs in its own process: the module is missing at the first lookup. Only
+// an already loaded module is asked, and a failed lookup is not repeated.
+TEST_F(RegistryKeyTest, UnloadedModuleFallsBackWithoutLoadingIt) {
+  seams::FailOperation("GetModuleHandleW", ERROR_MOD_NOT_FOUND, 0, "Advapi32.dll");
+  Seed(HKEY_CURRENT_USER, kBase + u"\\A");
+  Seed(HKEY_CURRENT_USER, kBase + u"\\B");
+  EXPECT_EQ(key_.RemoveSubkey(u"A"), ERROR_SUCCESS);
+  seams::ClearFaults();
+  EXPECT_EQ(key_.RemoveSubkey(u"B"), ERROR_SUCCESS);
+  EXPECT_EQ(seams::CallCount("GetModuleHandleW"), 1u);
+  EXPECT_EQ(seams::CallCount("GetProcAddress"), 0u);
+  EXPECT_EQ(seams::CallCount("LoadLibraryExW") + seams::CallCount("LoadLibraryW"), 0u);
+  EXPECT_EQ(seams::CallCount("RegDeleteKeyExW"), 0u);
+  EXPECT_EQ(seams::CallCount("RegDeleteKeyW"), 2u);
   EXPECT_TRUE(Listing(HKEY_CURRENT_USER, kBase).empty());
 }
 

@@ -180,10 +180,19 @@ TEST_F(ScriptRemovalTest, OverlongKeyNameIsNeverDeletedUnderATruncatedName) {
 }
 
 TEST_F(ScriptRemovalTest, MalformedTextBelowAnAbsentKeyEndsThePass) {
-  Seed(HKEY_CURRENT_USER, u"T", u"v", u"1");
-  // Read on from the failure, "val v" would be taken as an entry of T itself.
-  EXPECT_EQ(RunText(u"HKCU { NoRemove T { absent { a\\b val v = s '1' } } }", false), DISP_E_EXCEPTION);
-  EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, u"T", u"v").code, ERROR_SUCCESS);
+  // Read on from the failure, the rest of the broken block would be taken for
+  // entries of T itself: its value v, or its subkey c, would be removed.
+  const std::u16string scripts[] = {
+      u"HKCU { NoRemove T { absent { a\\b val v = s '1' } } }",
+      u"HKCU { NoRemove T { absent { a\\b { c } } } }",
+      u"HKCU { NoRemove T { absent { '' { c } } } }",
+  };
+  for (const std::u16string &script : scripts) {
+    Seed(HKEY_CURRENT_USER, u"T", u"v", u"1");
+    Seed(HKEY_CURRENT_USER, u"T\\c");
+    EXPECT_EQ(RunText(script, false), DISP_E_EXCEPTION) << U8(script);
+    EXPECT_EQ(Listing(HKEY_CURRENT_USER, u"T"), (Lines{" : v = sz \"1\"", "c"})) << U8(script);
+  }
 }
 
 }  // namespace
