@@ -1,5 +1,6 @@
 // IContextMenu::QueryContextMenu and GetCommandString of the extension.
 #include <limits.h>
+#include <stddef.h>
 
 #include "shellext/menu_texts.h"
 #include "shellext/settings.h"
@@ -14,6 +15,9 @@ HBITMAP LoadMenuBitmap() {
   if (ReadSetting(copyBmpValueName, path, MAX_PATH + 1, kCopyBmpReadBytes) != ERROR_SUCCESS) return nullptr;
   return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_LOADTRANSPARENT));
 }
+
+// cbSize names the full form of the structure, the one that ends with hbmpItem.
+static_assert(offsetof(MENUITEMINFOW, hbmpItem) + sizeof(HBITMAP) == sizeof(MENUITEMINFOW));
 
 int BoundedCount(UINT cchMax) { return cchMax > INT_MAX ? INT_MAX : static_cast<int>(cchMax); }
 
