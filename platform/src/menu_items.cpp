@@ -180,8 +180,8 @@ BOOL WINAPI DestroyMenu(HMENU hMenu) {
 BOOL WINAPI InsertMenuItemW(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOW lpmi) {
   uint32_t code = 0;
   std::string args = std::string(fByPosition ? "by position" : "by command") +
-                     (lpmi ? ", mask=" + std::to_string(lpmi->fMask) + ", id=" + std::to_string(lpmi->wID) +
-                                 ", text=" + ((lpmi->fMask & (MIIM_STRING | MIIM_TYPE)) && lpmi->dwTypeData &&
+                     (lpmi ? ", size=" + std::to_string(lpmi->cbSize) + ", mask=" + std::to_string(lpmi->fMask) + ", id=" + std::to_string(lpmi->wID) +
+                                 ", cch=" + std::to_string(lpmi->cch) + ", text=" + ((lpmi->fMask & (MIIM_STRING | MIIM_TYPE)) && lpmi->dwTypeData &&
                                                       !(lpmi->fType & (MFT_BITMAP | MFT_SEPARATOR | MFT_OWNERDRAW))
                                                   ? seams::Utf8(lpmi->dwTypeData)
                                                   : std::string("(none)"))

@@ -111,7 +111,8 @@ TEST_F(MenuTest, AFailedInsertionStillReportsOneIdentifier) {
 TEST_F(MenuTest, TheItemDescriptionWithoutABitmap) {
   seams::SetRecording(true);
   EXPECT_EQ(1, menu_->QueryContextMenu(popup_, 0, 10, 20, CMF_NORMAL));
-  EXPECT_EQ("by position, mask=18, id=10, text=Paste with Tovin Copy", LastInsertArguments());
+  EXPECT_EQ("by position, size=" + std::to_string(sizeof(MENUITEMINFOW)) + ", mask=18, id=10, cch=21, text=Paste with Tovin Copy",
+            LastInsertArguments());
 }
 
 class MenuBitmapTest : public MenuTest {
@@ -131,7 +132,8 @@ TEST_F(MenuBitmapTest, ALoadableBitmapBecomesBothCheckMarks) {
   host::SetSettingText(u"CopyBmp", U16(bmpPath_));
   seams::SetRecording(true);
   EXPECT_EQ(1, menu_->QueryContextMenu(popup_, 1, 10, 20, CMF_NORMAL));
-  EXPECT_EQ("by position, mask=26, id=10, text=Paste with Tovin Copy", LastInsertArguments());
+  EXPECT_EQ("by position, size=" + std::to_string(sizeof(MENUITEMINFOW)) + ", mask=26, id=10, cch=21, text=Paste with Tovin Copy",
+            LastInsertArguments());
   std::vector<seams::Call> loads = seams::Calls("LoadImageW");
   ASSERT_EQ(1u, loads.size());
   EXPECT_EQ(bmpPath_, loads[0].subject);
