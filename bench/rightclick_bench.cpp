@@ -2,6 +2,7 @@
 // and one registration and removal of the class script.
 // Usage: rightclick_bench [iterations]   (default 2000)
 #include <windows.h>
+#include "tests/support/data_object_base.h"
 #include <shlobj.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -25,7 +26,7 @@ typedef HRESULT(STDAPICALLTYPE *GetClassObjectFunction)(REFCLSID, REFIID, LPVOID
 std::u16string Widen(const std::string &text) { return std::u16string(text.begin(), text.end()); }
 
 // A data object handing out a wide drop list of one name in a new global block.
-class FolderDataObject : public IDataObject {
+class FolderDataObject : public DataObjectBase {
  public:
   explicit FolderDataObject(const std::u16string &name) {
     DROPFILES header = {};
@@ -51,14 +52,6 @@ class FolderDataObject : public IDataObject {
     medium->pUnkForRelease = nullptr;
     return S_OK;
   }
-  STDMETHOD(GetDataHere)(FORMATETC *, STGMEDIUM *) override { return E_NOTIMPL; }
-  STDMETHOD(QueryGetData)(FORMATETC *) override { return E_NOTIMPL; }
-  STDMETHOD(GetCanonicalFormatEtc)(FORMATETC *, FORMATETC *) override { return E_NOTIMPL; }
-  STDMETHOD(SetData)(FORMATETC *, STGMEDIUM *, BOOL) override { return E_NOTIMPL; }
-  STDMETHOD(EnumFormatEtc)(DWORD, IEnumFORMATETC **) override { return E_NOTIMPL; }
-  STDMETHOD(DAdvise)(FORMATETC *, DWORD, IAdviseSink *, DWORD *) override { return E_NOTIMPL; }
-  STDMETHOD(DUnadvise)(DWORD) override { return E_NOTIMPL; }
-  STDMETHOD(EnumDAdvise)(IEnumSTATDATA **) override { return E_NOTIMPL; }
 
  private:
   std::vector<unsigned char> block_;

@@ -3,6 +3,7 @@
 // Checks the documented results and that the kept path always ends within
 // MAX_PATH units.
 #include <windows.h>
+#include "tests/support/data_object_base.h"
 #include <shlobj.h>
 
 #include <cstring>
@@ -15,7 +16,7 @@ namespace {
 
 // A data object whose GetData hands out a new global block holding the bytes
 // it was made with. Lives on the stack; reference counting is not tracked.
-class BlockDataObject : public IDataObject {
+class BlockDataObject : public DataObjectBase {
  public:
   BlockDataObject(const uint8_t *data, size_t size) : data_(data), size_(size) {}
 
@@ -46,14 +47,6 @@ class BlockDataObject : public IDataObject {
     medium->pUnkForRelease = nullptr;
     return S_OK;
   }
-  STDMETHOD(GetDataHere)(FORMATETC *, STGMEDIUM *) override { return E_NOTIMPL; }
-  STDMETHOD(QueryGetData)(FORMATETC *) override { return E_NOTIMPL; }
-  STDMETHOD(GetCanonicalFormatEtc)(FORMATETC *, FORMATETC *) override { return E_NOTIMPL; }
-  STDMETHOD(SetData)(FORMATETC *, STGMEDIUM *, BOOL) override { return E_NOTIMPL; }
-  STDMETHOD(EnumFormatEtc)(DWORD, IEnumFORMATETC **) override { return E_NOTIMPL; }
-  STDMETHOD(DAdvise)(FORMATETC *, DWORD, IAdviseSink *, DWORD *) override { return E_NOTIMPL; }
-  STDMETHOD(DUnadvise)(DWORD) override { return E_NOTIMPL; }
-  STDMETHOD(EnumDAdvise)(IEnumSTATDATA **) override { return E_NOTIMPL; }
 
  private:
   const uint8_t *data_;

@@ -3,6 +3,7 @@
 // Written only against the SDK's names.
 #pragma once
 #include <windows.h>
+#include "support/data_object_base.h"
 #include <shlobj.h>
 
 #include <string>
@@ -58,7 +59,7 @@ bool LibraryMapped();
 
 // A CF_HDROP data object: each GetData hands out a new DROPFILES block in
 // global memory holding `names`, wide or ANSI. Reference counted; starts at 1.
-class FileDropObject : public IDataObject {
+class FileDropObject : public DataObjectBase {
  public:
   FileDropObject(std::vector<std::u16string> names, bool wide);
   // Makes GetData fail with `hr`, or succeed with another medium kind.
@@ -71,14 +72,6 @@ class FileDropObject : public IDataObject {
   STDMETHOD_(ULONG, AddRef)() override { return ++references_; }
   STDMETHOD_(ULONG, Release)() override;
   STDMETHOD(GetData)(FORMATETC *format, STGMEDIUM *medium) override;
-  STDMETHOD(GetDataHere)(FORMATETC *, STGMEDIUM *) override { return E_NOTIMPL; }
-  STDMETHOD(QueryGetData)(FORMATETC *) override { return E_NOTIMPL; }
-  STDMETHOD(GetCanonicalFormatEtc)(FORMATETC *, FORMATETC *) override { return E_NOTIMPL; }
-  STDMETHOD(SetData)(FORMATETC *, STGMEDIUM *, BOOL) override { return E_NOTIMPL; }
-  STDMETHOD(EnumFormatEtc)(DWORD, IEnumFORMATETC **) override { return E_NOTIMPL; }
-  STDMETHOD(DAdvise)(FORMATETC *, DWORD, IAdviseSink *, DWORD *) override { return E_NOTIMPL; }
-  STDMETHOD(DUnadvise)(DWORD) override { return E_NOTIMPL; }
-  STDMETHOD(EnumDAdvise)(IEnumSTATDATA **) override { return E_NOTIMPL; }
 
  protected:
   virtual ~FileDropObject() = default;
