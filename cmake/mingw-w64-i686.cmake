@@ -12,6 +12,7 @@ set(CMAKE_AR ${TOOLCHAIN_PREFIX}-ar CACHE FILEPATH "Archiver")
 set(CMAKE_RANLIB ${TOOLCHAIN_PREFIX}-ranlib CACHE FILEPATH "Archive indexer")
 
 set(TOVINCOPYSHL_WIDL ${TOOLCHAIN_PREFIX}-widl CACHE FILEPATH "Interface description compiler")
+set(TOVINCOPYSHL_WINDRES ${TOOLCHAIN_PREFIX}-windres CACHE FILEPATH "Resource compiler")
 
 # Libraries and headers come from the MinGW-w64 sysroot only; programs run on
 # the build machine.

@@ -17,51 +17,15 @@ if(CMAKE_SCRIPT_MODE_FILE)
   return()
 endif()
 
-if(NOT DEFINED TOVINCOPYSHL_WIDL)
-  set(TOVINCOPYSHL_WIDL i686-w64-mingw32-widl)
-endif()
-if(NOT CMAKE_RC_COMPILER)
-  set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/resources.cmake)
 
-set(TOVINCOPYSHL_RESOURCES ${CMAKE_SOURCE_DIR}/resources)
-set(TOVINCOPYSHL_GENERATED ${CMAKE_BINARY_DIR}/resources)
-file(MAKE_DIRECTORY ${TOVINCOPYSHL_GENERATED})
-
-# The type libraries. stdole2.tlb holds IUnknown only, so tovincopyshl.tlb
-# refers to it there and itself holds exactly its class and its interface.
-set(TOVINCOPYSHL_WIDL_FLAGS --nostdinc --win32 -I ${TOVINCOPYSHL_RESOURCES}/idl)
-add_custom_command(
-  OUTPUT ${TOVINCOPYSHL_GENERATED}/stdole2.tlb
-  COMMAND ${TOVINCOPYSHL_WIDL} ${TOVINCOPYSHL_WIDL_FLAGS} -t
-          -o ${TOVINCOPYSHL_GENERATED}/stdole2.tlb
-          ${TOVINCOPYSHL_RESOURCES}/idl/stdole2.idl
-  DEPENDS ${TOVINCOPYSHL_RESOURCES}/idl/stdole2.idl ${TOVINCOPYSHL_RESOURCES}/idl/unknwn.idl
-  COMMENT "Building the standard OLE type library"
-  VERBATIM)
-add_custom_command(
-  OUTPUT ${TOVINCOPYSHL_GENERATED}/tovincopyshl.tlb
-  COMMAND ${TOVINCOPYSHL_WIDL} ${TOVINCOPYSHL_WIDL_FLAGS} -L ${TOVINCOPYSHL_GENERATED} -t
-          -o ${TOVINCOPYSHL_GENERATED}/tovincopyshl.tlb
-          ${TOVINCOPYSHL_RESOURCES}/tovincopyshl.idl
-  DEPENDS ${TOVINCOPYSHL_RESOURCES}/tovincopyshl.idl ${TOVINCOPYSHL_RESOURCES}/idl/unknwn.idl
-          ${TOVINCOPYSHL_GENERATED}/stdole2.tlb
-  COMMENT "Building the type library tovincopyshlLib"
-  VERBATIM)
-
-# windres runs by hand rather than as CMake's RC language: the project's
-# compiler warnings flags are not windres options, and the files the script
-# names (scripts, type library) must be dependencies.
+# The DLL links the shared .res, turned into a COFF object.
 set(TOVINCOPYSHL_RES_OBJECT ${TOVINCOPYSHL_GENERATED}/tovincopyshl_res.obj)
 add_custom_command(
   OUTPUT ${TOVINCOPYSHL_RES_OBJECT}
-  COMMAND ${CMAKE_RC_COMPILER} -I ${TOVINCOPYSHL_RESOURCES} -I ${TOVINCOPYSHL_GENERATED}
-          -O coff -i ${TOVINCOPYSHL_RESOURCES}/tovincopyshl.rc -o ${TOVINCOPYSHL_RES_OBJECT}
-  DEPENDS ${TOVINCOPYSHL_RESOURCES}/tovincopyshl.rc
-          ${TOVINCOPYSHL_RESOURCES}/appid.rgs
-          ${TOVINCOPYSHL_RESOURCES}/tovincopyshl_ext.rgs
-          ${TOVINCOPYSHL_GENERATED}/tovincopyshl.tlb
-  COMMENT "Compiling the resources of tovincopyshl.dll"
+  COMMAND ${CMAKE_RC_COMPILER} -J res -i ${TOVINCOPYSHL_RES} -O coff -o ${TOVINCOPYSHL_RES_OBJECT}
+  DEPENDS ${TOVINCOPYSHL_RES}
+  COMMENT "Converting the resources of tovincopyshl.dll"
   VERBATIM)
 set_source_files_properties(${TOVINCOPYSHL_RES_OBJECT} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
 
