@@ -1,7 +1,8 @@
 // LoadLibraryW, LoadLibraryExW and FreeLibrary with the entry-function protocol:
 // static construction (dlopen), then DllMain(DLL_PROCESS_ATTACH); on refusal
 // DllMain(DLL_PROCESS_DETACH) and unloading; on the last FreeLibrary
-// DllMain(DLL_PROCESS_DETACH), then static destruction (dlclose).
+// DllMain(DLL_PROCESS_DETACH), then static destruction (dlclose). A data-file
+// load only reads the file's sections (its resources); nothing is mapped or run.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
