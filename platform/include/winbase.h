@@ -95,16 +95,34 @@ WINBASEAPI DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, D
 
 typedef BOOL(WINAPI *PDLL_MAIN)(HINSTANCE, DWORD, LPVOID);
 
-// Resources.
+// Resources, read from the module file's ".rsrc" section (the compiled .res
+// bytes) for data-file modules, loaded modules and, for a null module, the
+// main program. Types and names are integer ids (MAKEINTRESOURCEW), "#123" for
+// id 123, or texts compared ignoring case. The RT_* types are in winuser.h.
+#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 #define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
 #define MAKEINTRESOURCE MAKEINTRESOURCEW
 #define IS_INTRESOURCE(_r) ((((ULONG_PTR)(_r)) >> 16) == 0)
+// Return the resource's handle, or null with the last error set:
+// ERROR_MOD_NOT_FOUND (no such module), ERROR_RESOURCE_DATA_NOT_FOUND (the
+// module has no resources), ERROR_INVALID_DATA (its resources are damaged),
+// ERROR_RESOURCE_TYPE_NOT_FOUND, ERROR_RESOURCE_NAME_NOT_FOUND,
+// ERROR_RESOURCE_LANG_NOT_FOUND (FindResourceExW only), ERROR_INVALID_PARAMETER
+// (a "#" form that is no id up to 65535). FindResourceW, and FindResourceExW
+// with the neutral language, pick the thread's language, else the neutral
+// language, else English (United States), else the first in the file.
 WINBASEAPI HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
 WINBASEAPI HRSRC WINAPI FindResourceExW(HMODULE hModule, LPCWSTR lpType, LPCWSTR lpName, WORD wLanguage);
+// The handle of the resource's bytes, valid while the module stays loaded and
+// never freed by the caller; null with ERROR_INVALID_HANDLE when hResInfo is
+// null or not a resource of hModule, ERROR_MOD_NOT_FOUND for an unknown module.
 WINBASEAPI HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
+// The address of the bytes of a LoadResource handle (null for null).
 WINBASEAPI LPVOID WINAPI LockResource(HGLOBAL hResData);
+// The byte count of the resource; 0 with the last error set as for LoadResource.
 WINBASEAPI DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo);
 #define FindResource FindResourceW
+#define FindResourceEx FindResourceExW
 
 // Global memory.
 #define GMEM_FIXED 0x0000

@@ -73,6 +73,14 @@ __attribute__((visibility("default"))) void SetSystemDefaultLocale(uint32_t lcid
 //   RegGetValueW      key=K subkey="S" value="V" flags=0x0000FFFF size=4
 // A fault makes the call return its code before anything is read or written.
 
+// Resources. FindResourceW, FindResourceExW and LoadResource are seam
+// operations. The subject of the two finds is "TYPE/NAME", an integer id
+// rendered as "#101" and a text as itself ("REGISTRY/#101", "#16/#1"); their
+// arguments are "module=M", and for FindResourceExW "module=M language=0x0409",
+// M being the module handle as %p or (null). The subject of LoadResource is the
+// HRSRC as %p (or (null)), its arguments "module=M". A fault sets its code as
+// the last error and makes the call return null before anything is read.
+
 // Makes the registry use the database file `path` (created with mode 0600 when
 // missing) or, for an empty path, a new empty in-memory store. Closes every
 // open key handle (later use gives ERROR_INVALID_HANDLE).

@@ -4,8 +4,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
+
+namespace platform_resources {
+struct ResourceImage;
+}
 
 namespace platform_loader {
 
@@ -19,6 +24,9 @@ struct Module {
   bool attached = false;     // DllMain(DLL_PROCESS_ATTACH) has succeeded
   bool pinned = false;       // never unloaded
   PDLL_MAIN entry = nullptr; // the library's own exported DllMain, if any
+  // The file's resources: read at load for a data module, on first use for an
+  // executable one; freed with the record.
+  std::shared_ptr<const platform_resources::ResourceImage> resources;
 };
 
 // The loader lock. Recursive, so that a library's static construction and its

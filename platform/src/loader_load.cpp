@@ -1,7 +1,8 @@
 // LoadLibraryW, LoadLibraryExW and FreeLibrary with the entry-function protocol:
 // static construction (dlopen), then DllMain(DLL_PROCESS_ATTACH); on refusal
 // DllMain(DLL_PROCESS_DETACH) and unloading; on the last FreeLibrary
-// DllMain(DLL_PROCESS_DETACH), then static destruction (dlclose).
+// DllMain(DLL_PROCESS_DETACH), then static destruction (dlclose). A data-file
+// load only reads the file's sections (its resources); nothing is mapped or run.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
@@ -17,6 +18,7 @@
 #include "kernel_utf.h"
 #include "loader_internal.h"
 #include "loader_records.h"
+#include "resource_image.h"
 #include "seams_internal.h"
 
 namespace platform_loader {
@@ -71,13 +73,13 @@ bool Locate(const std::string &name, std::string *path, DWORD *error) {
 }
 
 // 0 when the file can be read and starts like an ELF object, else the error.
-DWORD CheckImage(const std::string &path, bool requireElf) {
+DWORD CheckImage(const std::string &path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT ? ERROR_MOD_NOT_FOUND : ERROR_ACCESS_DENIED;
   char magic[4] = {};
   ssize_t n = read(fd, magic, sizeof magic);
   close(fd);
-  if (requireElf && (n != 4 || std::memcmp(magic, "\x7f" "ELF", 4) != 0)) return ERROR_BAD_EXE_FORMAT;
+  if (n != 4 || std::memcmp(magic, "\x7f" "ELF", 4) != 0) return ERROR_BAD_EXE_FORMAT;
   return 0;
 }
 
@@ -147,18 +149,21 @@ HMODULE LoadData(const std::string &path) {
     ++m->refs;
     return m->handle;
   }
-  if (DWORD error = CheckImage(path, false)) return Fail(error);
+  // Only the file's sections are read: its code is neither mapped nor run.
+  std::shared_ptr<const platform_resources::ResourceImage> resources;
+  if (DWORD error = platform_resources::ReadResourceImage(path, &resources)) return Fail(error);
   auto m = std::make_unique<Module>();
   m->path = path;
   m->data = true;
   m->refs = 1;
+  m->resources = std::move(resources);
   return AddRecord(std::move(m))->handle;
 }
 
 HMODULE LoadExecutable(const std::string &path) {
   Module *m = FindRecordByPath(path, false);
   if (!m) {
-    if (DWORD error = CheckImage(path, true)) return Fail(error);
+    if (DWORD error = CheckImage(path)) return Fail(error);
     dlerror();
     void *dl = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!dl) return Fail(DlopenError());
