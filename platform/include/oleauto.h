@@ -27,8 +27,19 @@ typedef enum tagREGKIND { REGKIND_DEFAULT = 0, REGKIND_REGISTER = 1, REGKIND_NON
 // folder only); REGKIND_NONE never registers.
 WINOLEAUTAPI LoadTypeLib(LPCOLESTR szFile, ITypeLib **pptlib);
 WINOLEAUTAPI LoadTypeLibEx(LPCOLESTR szFile, REGKIND regkind, ITypeLib **pptlib);
+// Registration writes under HKEY_CLASSES_ROOT (the ForUser forms under
+// HKEY_CURRENT_USER\Software\Classes) the library's TypeLib key with its
+// path, FLAGS and HELPDIR (szHelpDir, or the folder of szFullPath when null),
+// and an Interface key for each dual, oleautomation or dispatch interface.
+// Returns S_OK, E_INVALIDARG for a null library or path,
+// TYPE_E_REGISTRYACCESS when a key cannot be written, or the library's own failure.
 WINOLEAUTAPI RegisterTypeLib(ITypeLib *ptlib, LPCOLESTR szFullPath, LPCOLESTR szHelpDir);
-WINOLEAUTAPI UnRegisterTypeLib(REFGUID libID, WORD wVerMajor, WORD wVerMinor, LCID lcid, SYSKIND syskind);
 WINOLEAUTAPI RegisterTypeLibForUser(ITypeLib *ptlib, OLECHAR *szFullPath, OLECHAR *szHelpDir);
+// Unregistration removes the platform key of that version and locale, the keys
+// above it that are left empty, and the Interface keys of the library's
+// automation interfaces (read from the registered file) that name the library.
+// Returns S_OK, E_INVALIDARG for an unknown system kind, TYPE_E_REGISTRYACCESS
+// when the library is not registered so or a key cannot be removed.
+WINOLEAUTAPI UnRegisterTypeLib(REFGUID libID, WORD wVerMajor, WORD wVerMinor, LCID lcid, SYSKIND syskind);
 WINOLEAUTAPI UnRegisterTypeLibForUser(REFGUID libID, WORD wMajorVerNum, WORD wMinorVerNum, LCID lcid,
                                       SYSKIND syskind);
