@@ -24,10 +24,14 @@ ClassesRoot UserClasses() { return ClassesRoot{HKEY_CURRENT_USER, u"Software\\Cl
 
 const char16_t *PlatformName(SYSKIND syskind) {
   switch (syskind) {
-    case SYS_WIN16: return u"win16";
-    case SYS_WIN32: return u"win32";
-    case SYS_MAC: return u"mac";
-    case SYS_WIN64: return u"win64";
+    case SYS_WIN16:
+      return u"win16";
+    case SYS_WIN32:
+      return u"win32";
+    case SYS_MAC:
+      return u"mac";
+    case SYS_WIN64:
+      return u"win64";
   }
   return nullptr;
 }
@@ -55,7 +59,7 @@ bool IsAutomation(const TYPEATTR &attr) {
 
 const CLSID &ProxyStubClass(const TYPEATTR &attr) {
   return attr.typekind == TKIND_DISPATCH && !(attr.wTypeFlags & TYPEFLAG_FDUAL) ? kDispatchMarshaler
-                                                                               : kTypeLibraryMarshaler;
+                                                                                : kTypeLibraryMarshaler;
 }
 
 }  // namespace typelib

@@ -22,8 +22,8 @@ HRESULT Widen(const Text &in, Wide *out) {
   int length = MultiByteToWideChar(CP_ACP, 0, in.bytes.data(), int(in.bytes.size()), nullptr, 0);
   if (length <= 0) return HRESULT_FROM_WIN32(GetLastError());
   out->text.resize(size_t(length));
-  if (MultiByteToWideChar(CP_ACP, 0, in.bytes.data(), int(in.bytes.size()),
-                          reinterpret_cast<LPWSTR>(out->text.data()), length) != length)
+  if (MultiByteToWideChar(CP_ACP, 0, in.bytes.data(), int(in.bytes.size()), reinterpret_cast<LPWSTR>(out->text.data()),
+                          length) != length)
     return HRESULT_FROM_WIN32(GetLastError());
   return S_OK;
 }
@@ -42,8 +42,7 @@ HRESULT Document(const Documentation &d, BSTR *name, BSTR *doc, DWORD *helpConte
     if (out) *out = nullptr;
   for (size_t i = 0; i < 3; ++i) {
     if (!outs[i] || !texts[i]->present) continue;
-    *outs[i] = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(texts[i]->text.data()),
-                                 UINT(texts[i]->text.size()));
+    *outs[i] = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(texts[i]->text.data()), UINT(texts[i]->text.size()));
     if (!*outs[i]) {
       for (BSTR *out : outs)
         if (out) {
@@ -67,7 +66,8 @@ class TypeLib;
 
 class TypeInfo final : public ITypeInfo {
  public:
-  TypeInfo(TypeLib *library, UINT index, const TypeRecord &record) : library_(library), index_(index), record_(record) {}
+  TypeInfo(TypeLib *library, UINT index, const TypeRecord &record)
+      : library_(library), index_(index), record_(record) {}
   HRESULT Init() {
     HRESULT hr = Widen(record_.name, &name_);
     return SUCCEEDED(hr) ? Widen(record_.doc, &doc_) : hr;
@@ -210,16 +210,16 @@ class TypeLib final : public ITypeLib {
   }
   HRESULT STDMETHODCALLTYPE GetLibAttr(TLIBATTR **ppTLibAttr) override {
     if (!ppTLibAttr) return E_INVALIDARG;
-    *ppTLibAttr = new (std::nothrow) TLIBATTR{record_.guid, record_.lcid, record_.syskind,
-                                              record_.major, record_.minor, record_.flags};
+    *ppTLibAttr = new (std::nothrow)
+        TLIBATTR{record_.guid, record_.lcid, record_.syskind, record_.major, record_.minor, record_.flags};
     return *ppTLibAttr ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE GetTypeComp(ITypeComp **ppTComp) override {
     if (ppTComp) *ppTComp = nullptr;
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE GetDocumentation(INT index, BSTR *pBstrName, BSTR *pBstrDocString,
-                                             DWORD *pdwHelpContext, BSTR *pBstrHelpFile) override {
+  HRESULT STDMETHODCALLTYPE GetDocumentation(INT index, BSTR *pBstrName, BSTR *pBstrDocString, DWORD *pdwHelpContext,
+                                             BSTR *pBstrHelpFile) override {
     if (index == -1)
       return Document(Documentation{&name_, &doc_, &helpFile_, record_.helpContext}, pBstrName, pBstrDocString,
                       pdwHelpContext, pBstrHelpFile);
@@ -228,9 +228,7 @@ class TypeLib final : public ITypeLib {
                                                    pBstrHelpFile);
   }
   HRESULT STDMETHODCALLTYPE IsName(LPOLESTR, ULONG, BOOL *) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE FindName(LPOLESTR, ULONG, ITypeInfo **, MEMBERID *, USHORT *) override {
-    return E_NOTIMPL;
-  }
+  HRESULT STDMETHODCALLTYPE FindName(LPOLESTR, ULONG, ITypeInfo **, MEMBERID *, USHORT *) override { return E_NOTIMPL; }
   void STDMETHODCALLTYPE ReleaseTLibAttr(TLIBATTR *pTLibAttr) override { delete pTLibAttr; }
 
  private:
@@ -298,8 +296,8 @@ HRESULT TypeInfo::GetDocumentation(MEMBERID memid, BSTR *pBstrName, BSTR *pBstrD
       if (out) *out = nullptr;
     return record_.funcs || record_.vars ? E_NOTIMPL : TYPE_E_ELEMENTNOTFOUND;
   }
-  return Document(Documentation{&name_, &doc_, &library_->helpFile(), record_.helpContext}, pBstrName,
-                  pBstrDocString, pdwHelpContext, pBstrHelpFile);
+  return Document(Documentation{&name_, &doc_, &library_->helpFile(), record_.helpContext}, pBstrName, pBstrDocString,
+                  pdwHelpContext, pBstrHelpFile);
 }
 
 HRESULT TypeInfo::GetRefTypeInfo(HREFTYPE hRefType, ITypeInfo **ppTInfo) {

@@ -62,8 +62,7 @@ class Reader {
   // the segment is absent or they do not lie inside it.
   bool InSegment(Segment s, int64_t offset, uint64_t length, uint64_t *at) const {
     const Range &r = segments_[s];
-    if (!r.present || offset < 0 || uint64_t(offset) > r.length || length > r.length - uint64_t(offset))
-      return false;
+    if (!r.present || offset < 0 || uint64_t(offset) > r.length || length > r.length - uint64_t(offset)) return false;
     *at = r.offset + uint64_t(offset);
     return true;
   }
@@ -76,8 +75,7 @@ class Reader {
       const int32_t offset = I32(at + 16 * i), length = I32(at + 16 * i + 4);
       if (offset == -1) continue;
       // A segment inside the header, the directory or past the end is damage.
-      if (offset < 0 || length < 0 || uint64_t(offset) < end || !Fits(uint64_t(offset), uint64_t(length)))
-        return false;
+      if (offset < 0 || length < 0 || uint64_t(offset) < end || !Fits(uint64_t(offset), uint64_t(length))) return false;
       segments_[i] = Range{true, uint64_t(offset), uint64_t(length)};
     }
     for (size_t i = 0; i < kSegmentCount; ++i)
@@ -262,7 +260,8 @@ HRESULT Read(Reader &r, LibraryRecord *out) {
   if (uint64_t(typeCount) * kTypeInfoSize > r.segment(kTypeInfos).length) return TYPE_E_INVDATAREAD;
   out->types.resize(size_t(typeCount));
   for (int32_t i = 0; i < typeCount; ++i) {
-    if (!ReadType(r, r.I32(offsets + 4ull * uint64_t(i)), out->syskind, &out->types[size_t(i)])) return TYPE_E_INVDATAREAD;
+    if (!ReadType(r, r.I32(offsets + 4ull * uint64_t(i)), out->syskind, &out->types[size_t(i)]))
+      return TYPE_E_INVDATAREAD;
   }
   return S_OK;
 }

@@ -105,22 +105,20 @@ HRESULT Unregister(const ClassesRoot &root, REFGUID libid, WORD major, WORD mino
   HKEY key = nullptr;
   if (RegOpenKeyExW(root.key, version.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
     char16_t name[256];
-    for (DWORD i = 0, size = 256; RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) ==
-                                  ERROR_SUCCESS;
-         ++i, size = 256)
+    for (DWORD i = 0, size = 256;
+         RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i, size = 256)
       if (lstrcmpiW(name, u"FLAGS") != 0 && lstrcmpiW(name, u"HELPDIR") != 0) otherLocale = true;
     RegCloseKey(key);
   }
-  if (!otherLocale && (!remover.Delete(version + u"\\FLAGS") || !remover.Delete(version + u"\\HELPDIR") ||
-                       !remover.Delete(version)))
+  if (!otherLocale &&
+      (!remover.Delete(version + u"\\FLAGS") || !remover.Delete(version + u"\\HELPDIR") || !remover.Delete(version)))
     return TYPE_E_REGISTRYACCESS;
   const std::u16string library = root.prefix + std::u16string(u"TypeLib\\") + com::GuidText(libid);
   return remover.DeleteIfEmpty(library) ? S_OK : TYPE_E_REGISTRYACCESS;
 }
 
 // Whether the test seams fail the call; *code then holds the fault's code.
-bool Faulted(const char *operation, REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND syskind,
-             HRESULT *code) {
+bool Faulted(const char *operation, REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND syskind, HRESULT *code) {
   char args[80];
   std::snprintf(args, sizeof args, "version=%x.%x lcid=0x%08X syskind=%d", unsigned(major), unsigned(minor),
                 unsigned(lcid), int(syskind));

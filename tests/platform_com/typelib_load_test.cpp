@@ -48,7 +48,8 @@ TEST_F(TypeLibLoad, ReadsTheLibraryAttributesAndDocumentation) {
   EXPECT_EQ(lib->GetDocumentation(-1, nullptr, nullptr, nullptr, nullptr), S_OK);
 
   EXPECT_EQ(lib->GetTypeInfoCount(), 2u);
-  for (INT bad : {-2, 2}) EXPECT_EQ(lib->GetDocumentation(bad, name.out(), nullptr, nullptr, nullptr), TYPE_E_ELEMENTNOTFOUND);
+  for (INT bad : {-2, 2})
+    EXPECT_EQ(lib->GetDocumentation(bad, name.out(), nullptr, nullptr, nullptr), TYPE_E_ELEMENTNOTFOUND);
   EXPECT_EQ(lib->GetLibAttr(nullptr), E_INVALIDARG);
   EXPECT_EQ(lib->FindName(nullptr, 0, nullptr, nullptr, nullptr), E_NOTIMPL);
   EXPECT_EQ(lib->Release(), 0u);
@@ -65,7 +66,8 @@ struct ExpectedType {
 
 TEST_F(TypeLibLoad, DescribesTheClassAndItsInterface) {
   const ExpectedType expected[] = {
-      {"TovinCopyShlExt", "TovinCopyShlExt Class", kClass, TKIND_COCLASS, TYPEFLAG_FCANCREATE, 0, IMPLTYPEFLAG_FDEFAULT},
+      {"TovinCopyShlExt", "TovinCopyShlExt Class", kClass, TKIND_COCLASS, TYPEFLAG_FCANCREATE, 0,
+       IMPLTYPEFLAG_FDEFAULT},
       {"ITovinCopyShlExt", "ITovinCopyShlExt Interface", kInterface, TKIND_INTERFACE, 0, 3, 0},
   };
   ITypeLib *lib = Load(TOVINCOPYSHL_TLB_PATH);
@@ -176,6 +178,72 @@ TEST_F(TypeLibLoad, ReadsTheStandardLibrary) {
   EXPECT_EQ(lib->Release(), 0u);
 }
 
+// {5E1A0001-0000-4000-8000-000000000001}
+constexpr IID kSampleInterface = {0x5E1A0001, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x01}};
+
+TEST_F(TypeLibLoad, ReadsHelpMembersAndAliasesOfAnotherLibrary) {
+  ITypeLib *lib = Load(TYPELIB_SAMPLE_PATH);
+  ASSERT_NE(lib, nullptr);
+  TLIBATTR *libAttr = nullptr;
+  ASSERT_EQ(lib->GetLibAttr(&libAttr), S_OK);
+  EXPECT_EQ(libAttr->wMajorVerNum, 2);
+  EXPECT_EQ(libAttr->wMinorVerNum, 3);
+  lib->ReleaseTLibAttr(libAttr);
+  Bstr file;
+  DWORD context = 0;
+  ASSERT_EQ(lib->GetDocumentation(-1, nullptr, nullptr, &context, file.out()), S_OK);
+  EXPECT_EQ(file.str(), "sample.hlp");
+  EXPECT_EQ(context, 7u);
+
+  ITypeInfo *type = nullptr;
+  TYPEATTR *attr = nullptr;
+  ASSERT_EQ(lib->GetTypeInfoOfGuid(kSampleInterface, &type), S_OK);
+  ASSERT_EQ(type->GetTypeAttr(&attr), S_OK);
+  EXPECT_EQ(attr->cFuncs, 2);
+  EXPECT_EQ(attr->cbSizeVft, 5 * sizeof(void *));
+  EXPECT_EQ(attr->wTypeFlags, TYPEFLAG_FOLEAUTOMATION);
+  type->ReleaseTypeAttr(attr);
+  ASSERT_EQ(type->GetDocumentation(MEMBERID_NIL, nullptr, nullptr, nullptr, file.out()), S_OK);
+  EXPECT_EQ(file.str(), "sample.hlp") << "a type's help file is its library's";
+  EXPECT_EQ(type->GetDocumentation(0x60000000, nullptr, nullptr, nullptr, nullptr), E_NOTIMPL);
+  type->Release();
+
+  // The aliases' types, outermost first; a user-defined end resolves in the library.
+  struct Alias {
+    const char *name;
+    std::vector<VARTYPE> steps;
+  } aliases[] = {{"PSAMPLELONG", {VT_PTR, VT_I4}}, {"PPSAMPLEGUID", {VT_PTR, VT_PTR, VT_USERDEFINED}}};
+  for (const Alias &a : aliases) {
+    SCOPED_TRACE(a.name);
+    ITypeInfo *alias = nullptr;
+    for (UINT i = 0; i < lib->GetTypeInfoCount() && !alias; ++i) {
+      Bstr name;
+      lib->GetDocumentation(INT(i), name.out(), nullptr, nullptr, nullptr);
+      if (name.str() == a.name) lib->GetTypeInfo(i, &alias);
+    }
+    ASSERT_NE(alias, nullptr);
+    ASSERT_EQ(alias->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->typekind, TKIND_ALIAS);
+    std::vector<VARTYPE> steps;
+    const TYPEDESC *step = &attr->tdescAlias;
+    for (; step && steps.size() < 8; step = step->vt == VT_PTR ? step->lptdesc : nullptr) steps.push_back(step->vt);
+    EXPECT_EQ(steps, a.steps);
+    if (steps.back() == VT_USERDEFINED) {
+      const TYPEDESC *last = &attr->tdescAlias;
+      while (last->vt == VT_PTR) last = last->lptdesc;
+      ITypeInfo *record = nullptr;
+      ASSERT_EQ(alias->GetRefTypeInfo(last->hreftype, &record), S_OK);
+      Bstr name;
+      record->GetDocumentation(MEMBERID_NIL, name.out(), nullptr, nullptr, nullptr);
+      EXPECT_EQ(name.str(), "_GUID");
+      record->Release();
+    }
+    alias->ReleaseTypeAttr(attr);
+    alias->Release();
+  }
+  EXPECT_EQ(lib->Release(), 0u);
+}
+
 TEST_F(TypeLibLoad, RefusesBadArgumentsAndFilesThatAreNoLibrary) {
   Scratch scratch;
   ITypeLib *lib = reinterpret_cast<ITypeLib *>(1);
@@ -184,9 +252,7 @@ TEST_F(TypeLibLoad, RefusesBadArgumentsAndFilesThatAreNoLibrary) {
   EXPECT_EQ(LoadTypeLib(U16(TOVINCOPYSHL_TLB_PATH).c_str(), nullptr), E_INVALIDARG);
   EXPECT_EQ(LoadTypeLibEx(U16(TOVINCOPYSHL_TLB_PATH).c_str(), REGKIND(3), &lib), E_INVALIDARG);
   const std::string cases[] = {
-      scratch.dir() + "/missing.tlb",
-      scratch.dir(),
-      scratch.Write("text.tlb", {'h', 'e', 'l', 'l', 'o'}),
+      scratch.dir() + "/missing.tlb", scratch.dir(), scratch.Write("text.tlb", {'h', 'e', 'l', 'l', 'o'}),
       COM_TEST_SERVER_PATH,  // a module without a type library
   };
   for (const std::string &path : cases) {
@@ -245,8 +311,8 @@ TEST_F(TypeLibLoad, LoadingIsASeamOperation) {
 TEST_F(TypeLibLoad, RegistrationFunctionsAreAutomationExports) {
   HMODULE automation = GetModuleHandleW(u"OLEAUT32.DLL");
   ASSERT_NE(automation, nullptr);
-  for (const char *name : {"RegisterTypeLib", "UnRegisterTypeLib", "RegisterTypeLibForUser",
-                           "UnRegisterTypeLibForUser", "LoadTypeLibEx"}) {
+  for (const char *name : {"RegisterTypeLib", "UnRegisterTypeLib", "RegisterTypeLibForUser", "UnRegisterTypeLibForUser",
+                           "LoadTypeLibEx"}) {
     EXPECT_NE(GetProcAddress(automation, name), nullptr) << name;
     seams::HideExport("OLEAUT32.DLL", name);
     EXPECT_EQ(GetProcAddress(automation, name), nullptr) << name;

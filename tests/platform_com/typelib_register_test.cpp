@@ -204,8 +204,8 @@ TEST_F(TypeLibRegister, FailuresGiveTheirCodes) {
 
   // Each of the four is a seam operation that fails before touching the registry.
   seams::SetRecording(true);
-  for (const char *operation : {"RegisterTypeLib", "RegisterTypeLibForUser", "UnRegisterTypeLib",
-                                "UnRegisterTypeLibForUser"})
+  for (const char *operation :
+       {"RegisterTypeLib", "RegisterTypeLibForUser", "UnRegisterTypeLib", "UnRegisterTypeLibForUser"})
     seams::FailOperation(operation, uint32_t(E_ACCESSDENIED));
   EXPECT_EQ(RegisterTypeLib(lib, path.c_str(), u"C:\\help"), E_ACCESSDENIED);
   EXPECT_EQ(RegisterTypeLibForUser(lib, full.data(), nullptr), E_ACCESSDENIED);

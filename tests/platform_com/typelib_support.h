@@ -68,7 +68,8 @@ class Scratch {
   const std::string &dir() const { return dir_; }
   std::string Write(const std::string &name, const std::vector<uint8_t> &bytes) const {
     std::string path = dir_ + "/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
     return path;
   }
 
