@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -28,10 +29,11 @@ class File {
   File(const File &) = delete;
   File &operator=(const File &) = delete;
 
-  // Reads the whole of a regular file; false on any failure.
+  // Reads the whole of a regular file; false on any failure. The format's
+  // offsets are signed 32-bit, so a larger file cannot be a type library.
   bool ReadAll(std::vector<uint8_t> *out) {
     struct stat st;
-    if (fd_ < 0 || fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (fd_ < 0 || fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > INT32_MAX) return false;
     out->clear();
     uint8_t chunk[65536];
     for (;;) {
@@ -67,21 +69,25 @@ HRESULT Load(LPCOLESTR szFile, REGKIND regkind, ITypeLib **pptlib) {
   *pptlib = nullptr;
   if (!szFile || regkind < REGKIND_DEFAULT || regkind > REGKIND_NONE) return E_INVALIDARG;
   std::string utf8;
+  std::u16string full;
   char resolved[PATH_MAX];
-  if (!platform_text::Utf16ToUtf8(szFile, &utf8) || utf8.empty() || !realpath(utf8.c_str(), resolved))
-    return TYPE_E_CANTLOADLIBRARY;
+  try {
+    if (!platform_text::Utf16ToUtf8(szFile, &utf8) || utf8.empty() || !realpath(utf8.c_str(), resolved) ||
+        !platform_text::Utf8ToUtf16(resolved, &full))
+      return TYPE_E_CANTLOADLIBRARY;
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  }
   bool standAlone = false;
   ITypeLib *library = nullptr;
   HRESULT hr = LoadPath(resolved, &library, &standAlone);
   if (FAILED(hr)) return hr;
 
   if (regkind == REGKIND_REGISTER || (regkind == REGKIND_DEFAULT && standAlone && !HasFolder(szFile))) {
-    std::u16string full;
-    HRESULT registered = platform_text::Utf8ToUtf16(resolved, &full) ? RegisterTypeLib(library, full.c_str(), nullptr)
-                                                                     : TYPE_E_REGISTRYACCESS;
-    if (FAILED(registered) && regkind == REGKIND_REGISTER) {
+    hr = RegisterTypeLib(library, full.c_str(), nullptr);
+    if (FAILED(hr) && regkind == REGKIND_REGISTER) {
       library->Release();
-      return registered;
+      return hr;
     }
   }
   *pptlib = library;

@@ -15,6 +15,7 @@ struct Wide {
   std::u16string text;
 };
 
+// A name or help text in the ANSI code page as UTF-16; an absent text stays absent.
 HRESULT Widen(const Text &in, Wide *out) {
   out->present = in.present;
   out->text.clear();
@@ -22,8 +23,7 @@ HRESULT Widen(const Text &in, Wide *out) {
   int length = MultiByteToWideChar(CP_ACP, 0, in.bytes.data(), int(in.bytes.size()), nullptr, 0);
   if (length <= 0) return HRESULT_FROM_WIN32(GetLastError());
   out->text.resize(size_t(length));
-  if (MultiByteToWideChar(CP_ACP, 0, in.bytes.data(), int(in.bytes.size()), reinterpret_cast<LPWSTR>(out->text.data()),
-                          length) != length)
+  if (MultiByteToWideChar(CP_ACP, 0, in.bytes.data(), int(in.bytes.size()), out->text.data(), length) != length)
     return HRESULT_FROM_WIN32(GetLastError());
   return S_OK;
 }
@@ -42,7 +42,7 @@ HRESULT Document(const Documentation &d, BSTR *name, BSTR *doc, DWORD *helpConte
     if (out) *out = nullptr;
   for (size_t i = 0; i < 3; ++i) {
     if (!outs[i] || !texts[i]->present) continue;
-    *outs[i] = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(texts[i]->text.data()), UINT(texts[i]->text.size()));
+    *outs[i] = SysAllocStringLen(texts[i]->text.data(), UINT(texts[i]->text.size()));
     if (!*outs[i]) {
       for (BSTR *out : outs)
         if (out) {
