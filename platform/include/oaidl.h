@@ -44,8 +44,68 @@ typedef struct tagTLIBATTR {
   WORD wLibFlags;
 } TLIBATTR, *LPTLIBATTR;
 
-struct tagTYPEATTR;
-typedef struct tagTYPEATTR TYPEATTR;
+typedef enum tagTYPEFLAGS {
+  TYPEFLAG_FAPPOBJECT = 0x1,
+  TYPEFLAG_FCANCREATE = 0x2,
+  TYPEFLAG_FLICENSED = 0x4,
+  TYPEFLAG_FPREDECLID = 0x8,
+  TYPEFLAG_FHIDDEN = 0x10,
+  TYPEFLAG_FCONTROL = 0x20,
+  TYPEFLAG_FDUAL = 0x40,
+  TYPEFLAG_FNONEXTENSIBLE = 0x80,
+  TYPEFLAG_FOLEAUTOMATION = 0x100,
+  TYPEFLAG_FRESTRICTED = 0x200,
+  TYPEFLAG_FAGGREGATABLE = 0x400,
+  TYPEFLAG_FREPLACEABLE = 0x800,
+  TYPEFLAG_FDISPATCHABLE = 0x1000,
+  TYPEFLAG_FREVERSEBIND = 0x2000,
+  TYPEFLAG_FPROXY = 0x4000
+} TYPEFLAGS;
+
+#define IMPLTYPEFLAG_FDEFAULT 0x1
+#define IMPLTYPEFLAG_FSOURCE 0x2
+#define IMPLTYPEFLAG_FRESTRICTED 0x4
+#define IMPLTYPEFLAG_FDEFAULTVTABLE 0x8
+
+#define DISPID_UNKNOWN (-1)
+#define MEMBERID_NIL DISPID_UNKNOWN
+
+struct tagARRAYDESC;
+typedef struct tagTYPEDESC {
+  union {
+    struct tagTYPEDESC *lptdesc;    // VT_PTR, VT_SAFEARRAY: the pointed-to or element type
+    struct tagARRAYDESC *lpadesc;   // VT_CARRAY
+    HREFTYPE hreftype;              // VT_USERDEFINED
+  };
+  VARTYPE vt;
+} TYPEDESC;
+
+typedef struct tagIDLDESC {
+  ULONG_PTR dwReserved;
+  USHORT wIDLFlags;
+} IDLDESC, *LPIDLDESC;
+
+typedef struct tagTYPEATTR {
+  GUID guid;
+  LCID lcid;
+  DWORD dwReserved;
+  MEMBERID memidConstructor;
+  MEMBERID memidDestructor;
+  LPOLESTR lpstrSchema;
+  ULONG cbSizeInstance;
+  TYPEKIND typekind;
+  WORD cFuncs;
+  WORD cVars;
+  WORD cImplTypes;
+  WORD cbSizeVft;
+  WORD cbAlignment;
+  WORD wTypeFlags;
+  WORD wMajorVerNum;
+  WORD wMinorVerNum;
+  TYPEDESC tdescAlias;
+  IDLDESC idldescType;
+} TYPEATTR, *LPTYPEATTR;
+
 struct tagFUNCDESC;
 typedef struct tagFUNCDESC FUNCDESC;
 struct tagVARDESC;

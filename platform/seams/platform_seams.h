@@ -81,6 +81,17 @@ __attribute__((visibility("default"))) void SetSystemDefaultLocale(uint32_t lcid
 // HRSRC as %p (or (null)), its arguments "module=M". A fault sets its code as
 // the last error and makes the call return null before anything is read.
 
+// Type libraries. Six seam operations; a fault makes the call return the
+// fault's code as its HRESULT (LoadTypeLib* with *pptlib null) before
+// anything is read or written:
+//   LoadTypeLib               subject = the file as given    arguments empty
+//   LoadTypeLibEx             subject = the file as given    regkind=2
+//   RegisterTypeLib(ForUser)  subject = the full path        helpdir="C:\help" or helpdir=(null)
+//   UnRegisterTypeLib(ForUser) subject = "{libid}"           version=1.0 lcid=0x00000409 syskind=1
+// (version in hexadecimal as in the registry). Loading that registers goes
+// through RegisterTypeLib; UnRegisterTypeLib reads the registered file
+// without LoadTypeLib.
+
 // Makes the registry use the database file `path` (created with mode 0600 when
 // missing) or, for an empty path, a new empty in-memory store. Closes every
 // open key handle (later use gives ERROR_INVALID_HANDLE).
