@@ -52,3 +52,10 @@ inline HRESULT HresultFromWin32(LONG code) {
 
 // HresultFromWin32 of the calling thread's last error (S_OK when it is 0).
 inline HRESULT HresultFromLastError() { return HresultFromWin32(static_cast<LONG>(GetLastError())); }
+
+// For a platform call that has just failed: HresultFromLastError, or E_FAIL
+// when the call left no error code, so that a failure never reads as success.
+inline HRESULT HresultFromFailedCall() {
+  HRESULT hr = HresultFromLastError();
+  return SUCCEEDED(hr) ? E_FAIL : hr;
+}

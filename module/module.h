@@ -21,6 +21,13 @@ struct ModuleRecord {
   IGlobalInterfaceTable *globalInterfaceTable;
 };
 
+// One extra replacement for a script run; a list of them ends with a pair
+// whose name is null.
+struct ReplacementPair {
+  LPCOLESTR name;
+  LPCOLESTR value;
+};
+
 class CModuleBase : public ModuleRecord {
  public:
   // Stores the process-wide module pointer and creates the module lock; on
@@ -46,6 +53,24 @@ class CModuleBase : public ModuleRecord {
   // Puts the replacements every script of the library may use into the
   // registrar's map; returns the registrar's result, E_INVALIDARG for a null one.
   virtual HRESULT AddCommonReplacements(IRegistrarBase *registrar) = 0;
+  // The application identifier as registry text, braces included.
+  virtual LPCOLESTR AppIdText() = 0;
+
+  // Runs this library's "REGISTRY" resource `resourceId` for registration or
+  // removal, with the pairs of `extra` (may be null), the common replacements
+  // and "Module"/"Module_Raw" (this library's path, apostrophes doubled).
+  // Returns the script's HRESULT; 0x8007007A for a path of MAX_PATH units or
+  // more, before any script runs; the HRESULT of a failed replacement or of a
+  // failed file-name query (E_FAIL when it left no error code). Caller's thread.
+  HRESULT ApplyScriptResource(UINT resourceId, BOOL registering, const ReplacementPair *extra = nullptr);
+  // The whole registration: the application-identifier script, each class's
+  // script and categories, then (when asked) the type library, under the
+  // system default thread locale; the caller's locale is back on return.
+  // The first failure ends it and is returned; what was done stays done.
+  HRESULT RegisterServer(BOOL registerTypeLibrary);
+  // The removal in reverse order: each class's categories and script, the
+  // type library (when asked), the application-identifier script last.
+  HRESULT UnregisterServer(BOOL unregisterTypeLibrary);
 };
 
 // The module-specific part: the replacements named by the concrete module.
@@ -56,6 +81,7 @@ class CModuleT : public CModuleBase {
     if (!registrar) return E_INVALIDARG;
     return registrar->PutReplacement(TEXT("APPID"), T::GetAppIdText());
   }
+  LPCOLESTR AppIdText() override { return T::GetAppIdText(); }
 };
 
 // The in-process server's part: the entry function and the exports' logic.

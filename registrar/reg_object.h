@@ -27,5 +27,15 @@ class CRegObject : public IRegistrarBase {
   // or null. Owned by the map; valid until the map is reset or destroyed.
   LPCOLESTR FindReplacement(LPCOLESTR name) const;
 
+  // Registers (or removes) the script stored as resource `resourceId` (low 16
+  // bits) of type `type` in the module file `modulePath`, loaded as a data
+  // file. Returns the script run's HRESULT, E_OUTOFMEMORY when the text
+  // buffer can't be had, or the HRESULT of the failing platform step (E_FAIL
+  // when that step left no error code). Nothing is written to the registry
+  // before the text has been read and converted.
+  HRESULT RegisterResource(LPCOLESTR modulePath, UINT resourceId, LPCOLESTR type);
+  HRESULT UnregisterResource(LPCOLESTR modulePath, UINT resourceId, LPCOLESTR type);
+  HRESULT ProcessResource(LPCOLESTR modulePath, UINT resourceId, LPCOLESTR type, bool registering);
+
   CReplacementMap replacements;
 };

@@ -1,6 +1,11 @@
 #include "shellext/tovincopyshl_ext.h"
 
+#include "module/tovincopyshl_module.h"
+
 namespace {
+
+// The "REGISTRY" resource with the class's keys and its handler keys.
+constexpr UINT kClassScript = 102;
 
 const InterfaceMapEntry extensionInterfaceMap[] = {
     {&IID_IShellExtInit, InterfaceOffset<IShellExtInit, CTovinCopyShlExt>(), SimpleInterfaceRow()},
@@ -14,8 +19,8 @@ CTovinCopyShlExt::CTovinCopyShlExt() { targetPath[0] = 0; }
 
 const InterfaceMapEntry *CTovinCopyShlExt::GetInterfaceMap() { return extensionInterfaceMap; }
 
-// Placeholder until the library runs its own registry scripts: registration
-// of the class is not available yet.
-HRESULT WINAPI CTovinCopyShlExt::UpdateRegistry(BOOL /*registering*/) { return E_NOTIMPL; }
+HRESULT WINAPI CTovinCopyShlExt::UpdateRegistry(BOOL registering) {
+  return tovincopyshlModule.ApplyScriptResource(kClassScript, registering);
+}
 
 void CTovinCopyShlExt::FinalRelease() { menuBitmaps_.DeleteAll(); }

@@ -1,9 +1,6 @@
 #include "host_support.h"
 
-#include <dirent.h>
 #include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -166,36 +163,6 @@ HMENU MenuWith(const std::vector<std::u16string> &texts) {
     InsertMenuItemW(menu, position++, TRUE, &info);
   }
   return menu;
-}
-
-namespace {
-
-void RemoveTree(const std::string &path) {
-  if (DIR *dir = opendir(path.c_str())) {
-    while (dirent *entry = readdir(dir)) {
-      std::string name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      std::string child = path + "/" + name;
-      struct stat st;
-      if (lstat(child.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        RemoveTree(child);
-      else
-        unlink(child.c_str());
-    }
-    closedir(dir);
-  }
-  rmdir(path.c_str());
-}
-
-}  // namespace
-
-TempDirectory::TempDirectory() {
-  char pattern[] = "/tmp/activation-XXXXXX";
-  if (mkdtemp(pattern)) path_ = pattern;
-}
-
-TempDirectory::~TempDirectory() {
-  if (!path_.empty()) RemoveTree(path_);
 }
 
 void WriteBmpFile(const std::string &path, int width, int height) {

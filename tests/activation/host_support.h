@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include "support/data_object_base.h"
+#include "support/temp_directory.h"
 #include <shlobj.h>
 
 #include <string>
@@ -106,18 +107,7 @@ bool ReadMenuItem(HMENU menu, UINT position, MenuItem *item);
 // A popup menu with the given items (identifiers 1000, 1001, ...).
 HMENU MenuWith(const std::vector<std::u16string> &texts);
 
-// A private directory, removed with everything in it on destruction.
-class TempDirectory {
- public:
-  TempDirectory();
-  ~TempDirectory();
-  TempDirectory(const TempDirectory &) = delete;
-  TempDirectory &operator=(const TempDirectory &) = delete;
-  const std::string &path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using testing_files::TempDirectory;
 
 // Writes a 24-bit bottom-up BMP file of the given size.
 void WriteBmpFile(const std::string &path, int width, int height);

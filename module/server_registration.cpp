@@ -1,0 +1,29 @@
+// The whole server's registration and removal.
+#include "module/failure.h"
+#include "module/module.h"
+#include "module/object_map_registration.h"
+#include "module/thread_locale.h"
+
+namespace {
+
+constexpr UINT kAppIdScript = 101;
+
+}  // namespace
+
+// Scripts are stored as 8-bit text and decoded with the thread's ANSI code
+// page: under the system default locale they read the same whoever runs them.
+HRESULT CModuleBase::RegisterServer(BOOL registerTypeLibrary) {
+  CThreadLocaleSwitch locale(LOCALE_SYSTEM_DEFAULT);
+  const ReplacementPair appId[] = {{TEXT("APPID"), AppIdText()}, {nullptr, nullptr}};
+  HRESULT hr = ApplyScriptResource(kAppIdScript, TRUE, appId);
+  if (FAILED(hr)) return hr;
+  return RegisterObjectMap(objectMap, registerTypeLibrary);
+}
+
+HRESULT CModuleBase::UnregisterServer(BOOL unregisterTypeLibrary) {
+  CThreadLocaleSwitch locale(LOCALE_SYSTEM_DEFAULT);
+  HRESULT hr = UnregisterObjectMap(objectMap, unregisterTypeLibrary);
+  if (FAILED(hr)) return hr;
+  const ReplacementPair appId[] = {{TEXT("APPID"), AppIdText()}, {nullptr, nullptr}};
+  return ApplyScriptResource(kAppIdScript, FALSE, appId);
+}

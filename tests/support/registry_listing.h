@@ -1,0 +1,153 @@
+// Test helpers over the public registry functions: a subtree as a sorted
+// text listing, raw value reads, seeding keys.
+#pragma once
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/support/text.h"
+
+namespace registry_listing {
+
+using testing_text::U16;
+using testing_text::U8;
+
+struct RawValue {
+  LONG code = ERROR_FILE_NOT_FOUND;
+  DWORD type = 0;
+  std::vector<BYTE> bytes;
+};
+
+// Reads `name` (null: the default value) of root\path.
+inline RawValue ReadValue(HKEY root, const std::u16string &path, const char16_t *name) {
+  RawValue value;
+  HKEY key = nullptr;
+  value.code = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key);
+  if (value.code != ERROR_SUCCESS) return value;
+  DWORD size = 0;
+  value.code = RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size);
+  if (value.code == ERROR_SUCCESS) {
+    value.bytes.resize(size);
+    value.code = RegQueryValueExW(key, name, nullptr, &value.type, value.bytes.data(), &size);
+    value.bytes.resize(size);
+  }
+  RegCloseKey(key);
+  return value;
+}
+
+inline bool KeyExists(HKEY root, const std::u16string &path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+inline std::vector<BYTE> Utf16Bytes(const std::u16string &text) {
+  std::vector<BYTE> bytes;
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<BYTE>(unit & 0xFF));
+    bytes.push_back(static_cast<BYTE>(unit >> 8));
+  }
+  bytes.push_back(0);
+  bytes.push_back(0);
+  return bytes;
+}
+
+// A value as listed: REG_SZ as its text in quotes, REG_DWORD in decimal,
+// REG_MULTI_SZ as its strings joined with "|", anything else as hex bytes.
+inline std::string RenderValue(DWORD type, const std::vector<BYTE> &bytes) {
+  std::u16string units;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) units += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+  if (type == REG_SZ) {
+    if (!units.empty() && units.back() == 0) units.pop_back();
+    return "sz \"" + U8(units) + "\"";
+  }
+  if (type == REG_DWORD && bytes.size() == 4) {
+    DWORD n = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<DWORD>(bytes[3]) << 24);
+    return "dword " + std::to_string(n);
+  }
+  if (type == REG_MULTI_SZ) {
+    std::string out = "multi";
+    std::u16string current;
+    for (char16_t unit : units) {
+      if (unit == 0) {
+        out += " |" + U8(current);
+        current.clear();
+      } else {
+        current += unit;
+      }
+    }
+    return out;
+  }
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out = "type" + std::to_string(type) + " ";
+  for (BYTE b : bytes) {
+    out += digits[b >> 4];
+    out += digits[b & 15];
+  }
+  return out;
+}
+
+inline void ListKey(HKEY key, const std::string &prefix, std::vector<std::string> *lines) {
+  for (DWORD i = 0;; ++i) {
+    char16_t name[16384];
+    DWORD nameUnits = 16384;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegEnumValueW(key, i, name, &nameUnits, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+    std::vector<BYTE> bytes(size);
+    nameUnits = 16384;
+    if (RegEnumValueW(key, i, name, &nameUnits, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS) break;
+    bytes.resize(size);
+    std::string shown = nameUnits == 0 ? "@" : U8(std::u16string(name, nameUnits));
+    lines->push_back(prefix + " : " + shown + " = " + RenderValue(type, bytes));
+  }
+  std::vector<std::u16string> children;
+  for (DWORD i = 0;; ++i) {
+    char16_t name[512];
+    DWORD nameUnits = 512;
+    if (RegEnumKeyExW(key, i, name, &nameUnits, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    children.emplace_back(name, nameUnits);
+  }
+  for (const std::u16string &child : children) {
+    std::string childPath = prefix.empty() ? U8(child) : prefix + "\\" + U8(child);
+    lines->push_back(childPath);
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(key, child.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
+      ListKey(opened, childPath, lines);
+      RegCloseKey(opened);
+    }
+  }
+}
+
+// Every key and value below root\path (path itself not listed, its values
+// are, with an empty prefix), sorted; empty when root\path does not exist.
+// Keys are listed as "A\B", values as "A\B : name = sz \"text\"", "@" for
+// the default value.
+inline std::vector<std::string> Listing(HKEY root, const std::u16string &path) {
+  std::vector<std::string> lines;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.empty() ? nullptr : path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return lines;
+  ListKey(key, "", &lines);
+  if (key != root) RegCloseKey(key);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// Creates root\path (with ancestors) and, when `name` is given, sets a REG_SZ value.
+inline void Seed(HKEY root, const std::u16string &path, const char16_t *name = nullptr,
+                 const std::u16string &text = u"") {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return;
+  if (name) {
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * 2));
+  }
+  RegCloseKey(key);
+}
+
+}  // namespace registry_listing
