@@ -166,10 +166,11 @@ TEST(RegeditReader, EncodingsAndVersions) {
 
 TEST(RegeditReader, BadLinesAreSkippedWithTheirNumbersAndTheRestApplied) {
   const struct {
-    const char *line;
+    std::string line;
     const char *reason;
   } cases[] = {
       {"garbage", "not a key, value or comment line"},
+      {std::string("\"a\0b\"=\"1\"", 9), "line holds a NUL character"},
       {"\"open=1", "value name without a closing quote"},
       {"\"n\" \"x\"", "no '=' after the value name"},
       {"\"n\"=\"abc", "string without a closing quote"},
@@ -188,7 +189,7 @@ TEST(RegeditReader, BadLinesAreSkippedWithTheirNumbersAndTheRestApplied) {
   };
   for (const auto &c : cases) {
     tools::RegeditParse parse =
-        ParseBody("[HKEY_CURRENT_USER\\Software\\Tovin]\r\n" + std::string(c.line) + "\r\n\"ok\"=\"1\"\r\n");
+        ParseBody("[HKEY_CURRENT_USER\\Software\\Tovin]\r\n" + c.line + "\r\n\"ok\"=\"1\"\r\n");
     ASSERT_EQ(parse.skipped.size(), 1u) << c.line;
     EXPECT_EQ(parse.skipped[0].line, 3u) << c.line;
     EXPECT_EQ(parse.skipped[0].reason, c.reason) << c.line;
@@ -206,8 +207,8 @@ TEST(RegeditReader, ValuesWithoutAValidKeyAreSkipped) {
       {"", nullptr, "value line before any key line"},
       {"[HKEY_CURRENT_USER\\x", "key line without a closing bracket", "value line after a key line that was skipped"},
       {"[HKEY_NOPE\\x]", "unknown root key", "value line after a key line that was skipped"},
-      {"[HKCU\\a\\\\b]", "key name with an empty part", "value line after a key line that was skipped"},
-      {"[HKCU\\" + std::string(256, 'k') + "]", "key name part longer than 255 characters",
+      {"[HKCU\\a\\\\b]", "key name with an empty component", "value line after a key line that was skipped"},
+      {"[HKCU\\" + std::string(256, 'k') + "]", "key name component longer than 255 characters",
        "value line after a key line that was skipped"},
       {"[-HKEY_CURRENT_USER]", "a root key cannot be deleted", "value line after a key line that was skipped"},
       {"[-HKCU\\x]", nullptr, "value line after a key deletion"},

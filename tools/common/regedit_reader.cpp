@@ -124,6 +124,8 @@ class Parser {
   // One logical line (continuations joined, trimmed, not blank or a comment).
   void Line(const std::u16string &text, size_t number) {
     line_ = number;
+    // Names are passed on as NUL-terminated strings, which would cut them short.
+    if (text.find(u'\0') != std::u16string::npos) return Skip("line holds a NUL character");
     if (text[0] == u'[') return KeyLine(text);
     if (text[0] == u'@' || text[0] == u'"') return ValueLine(text);
     Skip("not a key, value or comment line");
@@ -148,9 +150,9 @@ class Parser {
       case KeyNameError::UnknownRoot:
         return Skip("unknown root key");
       case KeyNameError::EmptyComponent:
-        return Skip("key name with an empty part");
+        return Skip("key name with an empty component");
       case KeyNameError::ComponentTooLong:
-        return Skip("key name part longer than 255 characters");
+        return Skip("key name component longer than 255 characters");
     }
     if (remove && name.path.empty()) return Skip("a root key cannot be deleted");
     key_ = name.Full();

@@ -52,7 +52,7 @@ bool TakeOption(std::vector<std::string> *args, std::string *file) {
 
 std::string DefaultRegistryFile(const char *xdgStateHome, const char *home) {
   std::string base;
-  // The base directory specification ignores relative paths.
+  // Relative values of XDG_STATE_HOME are to be ignored.
   if (xdgStateHome && xdgStateHome[0] == '/') {
     base = xdgStateHome;
   } else {

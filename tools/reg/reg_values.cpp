@@ -95,19 +95,19 @@ DataError DataFromText(DWORD type, const std::u16string &text, const std::u16str
       break;
     case REG_MULTI_SZ: {
       std::u16string mark = separator.empty() ? u"\\0" : separator;
-      std::vector<std::u16string> parts;
+      std::vector<std::u16string> items;
       for (size_t start = 0;;) {
         size_t at = text.find(mark, start);
-        parts.push_back(text.substr(start, at == std::u16string::npos ? std::u16string::npos : at - start));
+        items.push_back(text.substr(start, at == std::u16string::npos ? std::u16string::npos : at - start));
         if (at == std::u16string::npos) break;
         start = at + mark.size();
       }
-      if (parts.size() > 1 && parts.back().empty()) parts.pop_back();
-      if (parts.size() == 1 && parts[0].empty()) parts.clear();
-      for (const std::u16string &part : parts) {
-        // An empty part would end the list early for every reader.
-        if (part.empty()) return DataError::EmptyString;
-        AppendUnits(part + u'\0', &bytes);
+      if (items.size() > 1 && items.back().empty()) items.pop_back();
+      if (items.size() == 1 && items[0].empty()) items.clear();
+      for (const std::u16string &item : items) {
+        // An empty string would end the list early for every reader.
+        if (item.empty()) return DataError::EmptyString;
+        AppendUnits(item + u'\0', &bytes);
       }
       AppendUnits(std::u16string(1, u'\0'), &bytes);
       break;
