@@ -11,8 +11,8 @@ namespace {
 // then sizes again, this many times at most.
 constexpr int kRetries = 8;
 
-LSTATUS Sizes(HKEY key, DWORD *maxSubkey, DWORD *maxClass, DWORD *maxValueName, DWORD *maxValue) {
-  return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, maxSubkey, maxClass, nullptr, maxValueName,
+LSTATUS Sizes(HKEY key, DWORD *maxSubkey, DWORD *maxValueName, DWORD *maxValue) {
+  return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, maxSubkey, nullptr, nullptr, maxValueName,
                           maxValue, nullptr, nullptr);
 }
 
@@ -53,7 +53,7 @@ LSTATUS ReadBelow(HKEY key, const std::u16string &path, std::vector<KeySnapshot>
 
 LSTATUS ReadValues(HKEY key, std::vector<RegistryValue> *out) {
   DWORD maxName = 0, maxData = 0;
-  if (LSTATUS r = Sizes(key, nullptr, nullptr, &maxName, &maxData)) return r;
+  if (LSTATUS r = Sizes(key, nullptr, &maxName, &maxData)) return r;
   std::u16string name(maxName + 1, u'\0');
   std::string data(maxData, '\0');
   for (DWORD index = 0, retries = 0;;) {
@@ -62,7 +62,7 @@ LSTATUS ReadValues(HKEY key, std::vector<RegistryValue> *out) {
                               reinterpret_cast<BYTE *>(data.data()), &dataSize);
     if (r == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
     if (r == ERROR_MORE_DATA && ++retries < kRetries) {
-      if ((r = Sizes(key, nullptr, nullptr, &maxName, &maxData))) return r;
+      if ((r = Sizes(key, nullptr, &maxName, &maxData))) return r;
       name.resize(std::max<size_t>(name.size(), maxName + 1));
       data.resize(std::max<size_t>(data.size(), std::max(maxData, dataSize)));
       continue;
@@ -73,24 +73,21 @@ LSTATUS ReadValues(HKEY key, std::vector<RegistryValue> *out) {
   }
 }
 
-LSTATUS ReadSubkeys(HKEY key, std::vector<std::u16string> *names, std::vector<std::u16string> *classes) {
-  DWORD maxName = 0, maxClass = 0;
-  if (LSTATUS r = Sizes(key, &maxName, &maxClass, nullptr, nullptr)) return r;
-  std::u16string name(maxName + 1, u'\0'), keyClass(maxClass + 1, u'\0');
+LSTATUS ReadSubkeys(HKEY key, std::vector<std::u16string> *names) {
+  DWORD maxName = 0;
+  if (LSTATUS r = Sizes(key, &maxName, nullptr, nullptr)) return r;
+  std::u16string name(maxName + 1, u'\0');
   for (DWORD index = 0, retries = 0;;) {
-    DWORD nameSize = static_cast<DWORD>(name.size()), classSize = static_cast<DWORD>(keyClass.size());
-    LSTATUS r = RegEnumKeyExW(key, index, name.data(), &nameSize, nullptr, classes ? keyClass.data() : nullptr,
-                              classes ? &classSize : nullptr, nullptr);
+    DWORD nameSize = static_cast<DWORD>(name.size());
+    LSTATUS r = RegEnumKeyExW(key, index, name.data(), &nameSize, nullptr, nullptr, nullptr, nullptr);
     if (r == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
     if (r == ERROR_MORE_DATA && ++retries < kRetries) {
-      if ((r = Sizes(key, &maxName, &maxClass, nullptr, nullptr))) return r;
+      if ((r = Sizes(key, &maxName, nullptr, nullptr))) return r;
       name.resize(std::max<size_t>(name.size(), maxName + 1));
-      keyClass.resize(std::max<size_t>(keyClass.size(), maxClass + 1));
       continue;
     }
     if (r) return r;
     names->push_back(name.substr(0, nameSize));
-    if (classes) classes->push_back(keyClass.substr(0, classSize));
     ++index;
   }
 }

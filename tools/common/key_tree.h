@@ -23,13 +23,14 @@ struct KeySnapshot {
   bool operator==(const KeySnapshot &) const = default;
 };
 
-// The values of `key` (opened with KEY_QUERY_VALUE) in enumeration order.
-// Returns ERROR_SUCCESS or the failing call's code; *out is then incomplete.
+// The values of `key` (opened with KEY_QUERY_VALUE) in enumeration order,
+// appended to *out. Returns ERROR_SUCCESS or the failing call's code; *out is
+// then incomplete.
 LSTATUS ReadValues(HKEY key, std::vector<RegistryValue> *out);
 
-// The names of the subkeys of `key` (opened with KEY_ENUMERATE_SUB_KEYS), with
-// their classes in *classes when not null. Returns as ReadValues.
-LSTATUS ReadSubkeys(HKEY key, std::vector<std::u16string> *names, std::vector<std::u16string> *classes = nullptr);
+// The names of the subkeys of `key` (opened with KEY_ENUMERATE_SUB_KEYS) in
+// enumeration order, appended to *names. Returns as ReadValues.
+LSTATUS ReadSubkeys(HKEY key, std::vector<std::u16string> *names);
 
 // root\path and everything below it, parents before children, subkeys in
 // enumeration order, appended to *out. ERROR_FILE_NOT_FOUND when the key is
