@@ -1,0 +1,43 @@
+// reg: queries and changes the registry from the command line, as reg.exe does.
+#include <string>
+#include <vector>
+
+#include "reg_args.h"
+#include "reg_commands.h"
+#include "reg_console.h"
+#include "registry_location.h"
+#include "wide_text.h"
+
+int main(int argc, char **argv) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  std::string error;
+  // Before any registry call: the substitute opens the file it names on first use.
+  if (!tools::ChooseRegistryFile(&arguments, nullptr, &error)) {
+    Err(u"ERROR: " + tools::Widen(error) + u"\n");
+    return 1;
+  }
+  std::vector<std::u16string> args;
+  for (const std::string &argument : arguments) args.push_back(tools::Widen(argument));
+
+  RegArgs parsed;
+  std::u16string message;
+  if (!ParseRegArgs(args, &parsed, &message)) {
+    Err(message);
+    return 1;
+  }
+  switch (parsed.operation) {
+    case RegOperation::Help:
+      return ShowUsage(parsed.helpFor);
+    case RegOperation::Query:
+      return RunQuery(parsed);
+    case RegOperation::Add:
+      return RunAdd(parsed);
+    case RegOperation::Delete:
+      return RunDelete(parsed);
+    case RegOperation::Export:
+      return RunExport(parsed);
+    case RegOperation::Import:
+      return RunImport(parsed);
+  }
+  return 1;
+}
