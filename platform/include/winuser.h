@@ -16,6 +16,9 @@
 #define SW_RESTORE 9
 #define SW_SHOWDEFAULT 10
 
+// An integer resource identifier or command offset in the place of an ANSI name.
+#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+
 // Standard clipboard formats.
 #define CF_TEXT 1
 #define CF_BITMAP 2
@@ -103,6 +106,12 @@ WINUSERAPI int WINAPI GetMenuItemCount(HMENU hMenu);
 #define LR_SHARED 0x00008000
 WINUSERAPI HANDLE WINAPI LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT fuLoad);
 #define LoadImage LoadImageW
+
+// Device contexts. The substitute has no windows: GetDC(NULL) returns the
+// screen's device context, any other window gives null (last error
+// ERROR_INVALID_WINDOW_HANDLE). ReleaseDC returns 1 for the screen's context, else 0.
+WINUSERAPI HDC WINAPI GetDC(HWND hWnd);
+WINUSERAPI int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
 
 // Text.
 WINUSERAPI LPWSTR WINAPI CharNextW(LPCWSTR lpsz);
