@@ -16,14 +16,6 @@ bool ParseClsid(const WideString &text, CLSID *out) {
 
 bool SameName(const WideString &a, const WideString &b) { return lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
-// True when some handler key of `item` names `clsid`.
-bool ItemHasHandler(const SelectedItem &item, const CLSID &clsid) {
-  for (const WideString &classKey : ApplicableClassKeys(item))
-    for (const HandlerKey &key : ReadHandlerKeys(kMergedClasses, classKey))
-      if (key.hasClsid && IsEqualCLSID(key.clsid, clsid)) return true;
-  return false;
-}
-
 void NoteUnusable(const HandlerKey &key, std::vector<HandlerKey> *unusable) {
   if (!unusable) return;
   for (const HandlerKey &known : *unusable)
@@ -58,6 +50,17 @@ std::vector<WideString> ApplicableClassKeys(const SelectedItem &item) {
   return keys;
 }
 
+bool HandlerKeyClsid(const WideString &value, const WideString &name, CLSID *out) {
+  return ParseClsid(value, out) || ParseClsid(name, out);
+}
+
+bool ItemHasHandler(const SelectedItem &item, const CLSID &clsid) {
+  for (const WideString &classKey : ApplicableClassKeys(item))
+    for (const HandlerKey &key : ReadHandlerKeys(kMergedClasses, classKey))
+      if (key.hasClsid && IsEqualCLSID(key.clsid, clsid)) return true;
+  return false;
+}
+
 WideString HandlersPath(const WideString &classKey) { return classKey + TEXT("\\ShellEx\\ContextMenuHandlers"); }
 
 std::vector<HandlerKey> ReadHandlerKeys(const ClassesView &view, const WideString &classKey) {
@@ -68,7 +71,7 @@ std::vector<HandlerKey> ReadHandlerKeys(const ClassesView &view, const WideStrin
     key.classKey = classKey;
     key.name = name;
     ReadString(view.root, path + TEXT("\\") + name, nullptr, &key.value);
-    key.hasClsid = ParseClsid(key.value, &key.clsid) || ParseClsid(name, &key.clsid);
+    key.hasClsid = HandlerKeyClsid(key.value, name, &key.clsid);
     keys.push_back(std::move(key));
   }
   return keys;

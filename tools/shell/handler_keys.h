@@ -48,6 +48,13 @@ struct HandlerKey {
   CLSID clsid = {};
 };
 
+// The CLSID a handler key names: its default value, else its name, when that
+// is a CLSID in braces. Returns false when neither is.
+bool HandlerKeyClsid(const WideString &value, const WideString &name, CLSID *out);
+
+// True when some handler key of `item`, read through HKEY_CLASSES_ROOT, names `clsid`.
+bool ItemHasHandler(const SelectedItem &item, const CLSID &clsid);
+
 // "<classKey>\ShellEx\ContextMenuHandlers".
 WideString HandlersPath(const WideString &classKey);
 

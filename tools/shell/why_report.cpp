@@ -40,10 +40,6 @@ std::string ValueText(const WideString &value) {
   return value.empty() ? "(no default value)" : "\"" + WideToUtf8(value) + "\"";
 }
 
-bool ParseClsid(const WideString &text, CLSID *out) {
-  return !text.empty() && text[0] == u'{' && SUCCEEDED(CLSIDFromString(text.c_str(), out));
-}
-
 void WriteSelection(const std::vector<SelectedItem> &items, std::vector<WideString> *classKeys, std::ostream &out) {
   out << "Selection:\n";
   for (const SelectedItem &item : items) {
@@ -96,7 +92,7 @@ void WriteClassKey(const WideString &classKey, std::vector<HandlerUse> *uses, st
       out << "    " << kUser << ": " << ValueText(key.user.value)
           << (key.userHidesMachine() ? " (per-user; hides the machine's)" : " (per-user)") << "\n";
     CLSID clsid;
-    if (ParseClsid(key.winner().value, &clsid) || ParseClsid(name, &clsid)) {
+    if (HandlerKeyClsid(key.winner().value, name, &clsid)) {
       out << "    CLSID " << WideToUtf8(ClsidText(clsid)) << "\n";
       NoteUse(clsid, WideToUtf8(name) + " under " + WideToUtf8(classKey), uses);
     } else {
@@ -197,13 +193,8 @@ void WriteHandler(const HandlerUse &use, const std::vector<SelectedItem> &items,
   out << "Handler " << WideToUtf8(ClsidText(use.clsid)) << "\n";
   out << "  handler keys: " << Join(use.keys) << "\n";
   std::vector<std::string> missing;
-  for (const SelectedItem &item : items) {
-    bool found = false;
-    for (const WideString &classKey : ApplicableClassKeys(item))
-      for (const HandlerKey &key : ReadHandlerKeys(kMergedClasses, classKey))
-        found = found || (key.hasClsid && IsEqualCLSID(key.clsid, use.clsid));
-    if (!found) missing.push_back(WideToUtf8(item.path));
-  }
+  for (const SelectedItem &item : items)
+    if (!ItemHasHandler(item, use.clsid)) missing.push_back(WideToUtf8(item.path));
   if (missing.empty())
     out << "  registered for every selected item\n";
   else
