@@ -15,8 +15,7 @@ int Fail(DWORD error) {
 
 }  // namespace
 
-int WINAPI GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBits, LPBITMAPINFO lpbmi,
-                     UINT usage) {
+int WINAPI GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBits, LPBITMAPINFO lpbmi, UINT usage) {
   try {
     if (hdc != gdi::ScreenDc()) return Fail(ERROR_INVALID_HANDLE);
     if (!lpbmi || lpbmi->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) ||

@@ -20,8 +20,7 @@ DWORD Fail(DWORD error) {
 DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName) {
   try {
     std::string path;
-    if (!lpFileName || !platform_text::Utf16ToUtf8(lpFileName, &path) || path.empty())
-      return Fail(ERROR_INVALID_NAME);
+    if (!lpFileName || !platform_text::Utf16ToUtf8(lpFileName, &path) || path.empty()) return Fail(ERROR_INVALID_NAME);
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
       switch (errno) {
@@ -34,7 +33,8 @@ DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName) {
           return Fail(ERROR_FILE_NOT_FOUND);
         }
         case ENOTDIR: return Fail(ERROR_PATH_NOT_FOUND);
-        case EACCES: case EPERM: return Fail(ERROR_ACCESS_DENIED);
+        case EACCES:
+        case EPERM: return Fail(ERROR_ACCESS_DENIED);
         case ENAMETOOLONG: return Fail(ERROR_FILENAME_EXCED_RANGE);
         default: return Fail(ERROR_INVALID_NAME);
       }

@@ -35,7 +35,7 @@ TEST_F(HandlerKeys, ExtensionsAsTheShellSeesThem) {
     const char *path;
     const char *extension;
   } cases[] = {
-      {"/d/a.txt", ".txt"}, {"/d/a.tar.gz", ".gz"}, {"/d/noext", ""},    {"/d.dir/noext", ""},
+      {"/d/a.txt", ".txt"}, {"/d/a.tar.gz", ".gz"},      {"/d/noext", ""}, {"/d.dir/noext", ""},
       {"/d/trailing.", ""}, {"/d/.profile", ".profile"}, {"/d/a.b c", ""},
   };
   for (const auto &c : cases) EXPECT_EQ(c.extension, U8(FileExtension(U16(c.path)))) << c.path;

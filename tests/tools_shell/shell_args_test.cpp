@@ -64,11 +64,19 @@ TEST(ShellArgs, FlagNamesHaveTheSdkValues) {
     const char *text;
     uint32_t flags;
   } cases[] = {
-      {"CMF_NORMAL", 0x0},           {"CMF_DEFAULTONLY", 0x1},     {"cmf_verbsonly", 0x2},
-      {"EXPLORE", 0x4},              {"CMF_NOVERBS", 0x8},         {"CMF_CANRENAME", 0x10},
-      {"CMF_NODEFAULT", 0x20},       {"CMF_ITEMMENU", 0x80},       {"CMF_EXTENDEDVERBS", 0x100},
-      {"CMF_DISABLEDVERBS", 0x200},  {"CMF_OPTIMIZEFORINVOKE", 0x800},
-      {"CMF_DONOTPICKDEFAULT", 0x2000}, {"CMF_EXPLORE,CMF_EXTENDEDVERBS+1", 0x105},
+      {"CMF_NORMAL", 0x0},
+      {"CMF_DEFAULTONLY", 0x1},
+      {"cmf_verbsonly", 0x2},
+      {"EXPLORE", 0x4},
+      {"CMF_NOVERBS", 0x8},
+      {"CMF_CANRENAME", 0x10},
+      {"CMF_NODEFAULT", 0x20},
+      {"CMF_ITEMMENU", 0x80},
+      {"CMF_EXTENDEDVERBS", 0x100},
+      {"CMF_DISABLEDVERBS", 0x200},
+      {"CMF_OPTIMIZEFORINVOKE", 0x800},
+      {"CMF_DONOTPICKDEFAULT", 0x2000},
+      {"CMF_EXPLORE,CMF_EXTENDEDVERBS+1", 0x105},
       {"4294967295", 0xFFFFFFFF},
   };
   for (const auto &c : cases) {

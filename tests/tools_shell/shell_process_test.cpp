@@ -2,7 +2,6 @@
 // this test process writes first (the substitute shares one SQLite file
 // between processes).
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include "platform_seams.h"
@@ -76,8 +75,7 @@ TEST_F(ShellProcess, InvokeFailuresExitOne) {
   // No CopyApp setting: the handler's own failure is reported with its text.
   const RunResult unset = Run({"invoke", folder_, "--id", "1"});
   EXPECT_EQ(1, unset.status);
-  EXPECT_NE(std::string::npos, unset.out.find("0x80070002 The system cannot find the file specified."))
-      << unset.out;
+  EXPECT_NE(std::string::npos, unset.out.find("0x80070002 The system cannot find the file specified.")) << unset.out;
 
   const RunResult missing = Run({"invoke", folder_, "--item", "Paste elsewhere"});
   EXPECT_EQ(1, missing.status);
@@ -112,15 +110,15 @@ TEST_F(ShellProcess, WhyShowsAPerUserRegistrationHidingTheMachines) {
   shell_test::RegisterExtension(HKEY_LOCAL_MACHINE, scratch_.path() + "/old.so");
   shell_test::RegisterExtension(HKEY_CURRENT_USER, TOVINCOPYSHL_PATH);
   const RunResult why = Run({"why", folder_});
-  for (const char *expected :
-       {"HKEY_LOCAL_MACHINE\\Software\\Classes: \"/", "old.so\", ThreadingModel Apartment\n",
-        "HKEY_CURRENT_USER\\Software\\Classes: \"{1955A1E8-C828-42AF-A571-081D65B07B83}\" (per-user; hides the machine's)",
-        "ThreadingModel Apartment (per-user; hides the machine's)", "=> shows 1 item(s)"})
+  for (const char *expected : {"HKEY_LOCAL_MACHINE\\Software\\Classes: \"/", "old.so\", ThreadingModel Apartment\n",
+                               "HKEY_CURRENT_USER\\Software\\Classes: \"{1955A1E8-C828-42AF-A571-081D65B07B83}\" "
+                               "(per-user; hides the machine's)",
+                               "ThreadingModel Apartment (per-user; hides the machine's)", "=> shows 1 item(s)"})
     EXPECT_NE(std::string::npos, why.out.find(expected)) << expected << "\n" << why.out;
   EXPECT_EQ(kItemLine, Run({"menu", folder_}).out);
 }
 
-TEST_F(ShellProcess, BadCommandLinesExitTwoWithTheUsage) {
+TEST_F(ShellProcess, BadCommandLinesExitTwoMissingInputsOne) {
   for (const std::vector<std::string> &line : std::vector<std::vector<std::string>>{
            {}, {"frob"}, {"invoke", "/"}, {"menu", "/", "--id", "1"}, {"menu", "/", "--flags", "CMF_BOGUS"}}) {
     const RunResult result = RunShell(line, scratch_.path());
@@ -128,6 +126,10 @@ TEST_F(ShellProcess, BadCommandLinesExitTwoWithTheUsage) {
     EXPECT_NE(std::string::npos, result.err.find("usage: shell menu")) << result.err;
   }
   EXPECT_EQ(1, Run({"menu", scratch_.path() + "/missing"}).status);
+  const RunResult unreadable =
+      RunShell({"menu", folder_, "--registry", folder_ + "/none/registry.db"}, scratch_.path());
+  EXPECT_EQ(1, unreadable.status);
+  EXPECT_NE(std::string::npos, unreadable.err.find("the registry cannot be read")) << unreadable.err;
 }
 
 }  // namespace

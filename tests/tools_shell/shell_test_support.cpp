@@ -25,8 +25,7 @@ const char16_t kExtensionClsid[] = u"{1955A1E8-C828-42AF-A571-081D65B07B83}";
 
 void SetText(HKEY root, const std::u16string &path, const char16_t *name, const std::u16string &value) {
   HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS,
-            RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
   RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
                  static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
   RegCloseKey(key);

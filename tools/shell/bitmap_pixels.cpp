@@ -25,8 +25,7 @@ bool ReadBitmap(HBITMAP bitmap, BitmapImage *out) {
   std::vector<RGBQUAD> rows(static_cast<size_t>(out->width) * static_cast<size_t>(out->height));
   HDC screen = GetDC(nullptr);
   if (!screen) return true;
-  const int copied = GetDIBits(screen, bitmap, 0, static_cast<UINT>(out->height), rows.data(), &format,
-                               DIB_RGB_COLORS);
+  const int copied = GetDIBits(screen, bitmap, 0, static_cast<UINT>(out->height), rows.data(), &format, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
   if (copied != out->height) return true;
   out->pixels.reserve(rows.size());

@@ -77,8 +77,7 @@ std::vector<HandlerKey> ReadHandlerKeys(const ClassesView &view, const WideStrin
   return keys;
 }
 
-std::vector<HandlerKey> SelectionHandlers(const std::vector<SelectedItem> &items,
-                                          std::vector<HandlerKey> *unusable) {
+std::vector<HandlerKey> SelectionHandlers(const std::vector<SelectedItem> &items, std::vector<HandlerKey> *unusable) {
   std::vector<HandlerKey> handlers;
   if (items.empty()) return handlers;
   for (const WideString &classKey : ApplicableClassKeys(items[0])) {

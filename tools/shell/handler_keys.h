@@ -43,7 +43,7 @@ std::vector<WideString> ApplicableClassKeys(const SelectedItem &item);
 struct HandlerKey {
   WideString classKey;
   WideString name;
-  WideString value;      // the default value; empty when missing
+  WideString value;       // the default value; empty when missing
   bool hasClsid = false;  // the value, else the name, is a CLSID in braces
   CLSID clsid = {};
 };
@@ -64,8 +64,7 @@ std::vector<HandlerKey> ReadHandlerKeys(const ClassesView &view, const WideStrin
 // The handlers of the selection by the rule above, read through
 // HKEY_CLASSES_ROOT. Handler keys that name no CLSID are appended to
 // *unusable (each class key and name once) when it is not null.
-std::vector<HandlerKey> SelectionHandlers(const std::vector<SelectedItem> &items,
-                                          std::vector<HandlerKey> *unusable);
+std::vector<HandlerKey> SelectionHandlers(const std::vector<SelectedItem> &items, std::vector<HandlerKey> *unusable);
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 WideString ClsidText(const CLSID &clsid);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hresult_text.h"
+#include "registry_read.h"
 #include "selection.h"
 #include "shell_args.h"
 #include "shell_commands.h"
@@ -28,6 +29,10 @@ int main(int argc, char **argv) {
   // Before the first registry call, which opens the store.
   if (args.registryFile && !UseRegistryFile(*args.registryFile)) {
     std::cerr << "shell: cannot use the registry file " << *args.registryFile << "\n";
+    return 1;
+  }
+  if (LSTATUS status = ProbeRegistry(); status != ERROR_SUCCESS) {
+    std::cerr << "shell: the registry cannot be read: " << Win32ErrorText(status) << "\n";
     return 1;
   }
   std::vector<SelectedItem> items;

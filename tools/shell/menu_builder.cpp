@@ -14,8 +14,8 @@ std::string HandlerName(const HandlerKey &key) {
 Activation ActivateHandler(const CLSID &clsid, IDataObject *selection) {
   Activation result;
   IShellExtInit *init = nullptr;
-  result.create = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
-                                   reinterpret_cast<void **>(&init));
+  result.create =
+      CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, reinterpret_cast<void **>(&init));
   if (FAILED(result.create) || !init) {
     if (SUCCEEDED(result.create)) result.create = E_NOINTERFACE;
     return result;
@@ -87,23 +87,22 @@ bool BuildContextMenu(const std::vector<SelectedItem> &items, UINT flags, Contex
   for (const HandlerKey &key : handlers) {
     const Activation activation = ActivateHandler(key.clsid, selection);
     if (FAILED(activation.create)) {
-      errors << "shell: skipped handler " << HandlerName(key) << ": CoCreateInstance: "
-             << DescribeHresult(activation.create) << "\n";
+      errors << "shell: skipped handler " << HandlerName(key)
+             << ": CoCreateInstance: " << DescribeHresult(activation.create) << "\n";
       continue;
     }
     if (FAILED(activation.initialize)) {
-      errors << "shell: skipped handler " << HandlerName(key) << ": Initialize: "
-             << DescribeHresult(activation.initialize) << "\n";
+      errors << "shell: skipped handler " << HandlerName(key)
+             << ": Initialize: " << DescribeHresult(activation.initialize) << "\n";
       continue;
     }
     if (FAILED(activation.query)) {
-      errors << "shell: skipped handler " << HandlerName(key) << ": no IContextMenu: "
-             << DescribeHresult(activation.query) << "\n";
+      errors << "shell: skipped handler " << HandlerName(key)
+             << ": no IContextMenu: " << DescribeHresult(activation.query) << "\n";
       continue;
     }
     if (HRESULT hr = menu->Add(key, activation.menu, flags); FAILED(hr))
-      errors << "shell: skipped handler " << HandlerName(key) << ": QueryContextMenu: " << DescribeHresult(hr)
-             << "\n";
+      errors << "shell: skipped handler " << HandlerName(key) << ": QueryContextMenu: " << DescribeHresult(hr) << "\n";
   }
   selection->Release();
   return true;

@@ -16,9 +16,9 @@ constexpr UINT kLastCommandId = 0x7FFF;
 
 // The outcome of activating one handler.
 struct Activation {
-  HRESULT create = E_FAIL;      // CoCreateInstance(CLSCTX_INPROC_SERVER, IID_IShellExtInit)
-  HRESULT initialize = E_FAIL;  // IShellExtInit::Initialize with the selection
-  HRESULT query = E_FAIL;       // QueryInterface(IID_IContextMenu)
+  HRESULT create = E_FAIL;       // CoCreateInstance(CLSCTX_INPROC_SERVER, IID_IShellExtInit)
+  HRESULT initialize = E_FAIL;   // IShellExtInit::Initialize with the selection
+  HRESULT query = E_FAIL;        // QueryInterface(IID_IContextMenu)
   IContextMenu *menu = nullptr;  // on success: a reference the caller releases
 };
 

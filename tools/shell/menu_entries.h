@@ -9,7 +9,7 @@
 
 struct MenuEntry {
   UINT id = 0;
-  int depth = 0;           // 0 for the menu's own items, 1 inside a submenu, ...
+  int depth = 0;  // 0 for the menu's own items, 1 inside a submenu, ...
   bool separator = false;
   bool submenu = false;    // opens a submenu; its items follow it
   std::string text;        // UTF-8; for items inside submenus the parents' texts come first, joined by " > "

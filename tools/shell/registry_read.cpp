@@ -27,6 +27,13 @@ LSTATUS ReadString(HKEY root, const WideString &path, const WCHAR *name, WideStr
   return status;
 }
 
+LSTATUS ProbeRegistry() {
+  HKEY key = nullptr;
+  const LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT, TEXT(""), 0, KEY_READ, &key);
+  if (status == ERROR_SUCCESS) RegCloseKey(key);
+  return status;
+}
+
 bool KeyExists(HKEY root, const WideString &path) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

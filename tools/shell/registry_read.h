@@ -12,6 +12,11 @@
 // REG_SZ or REG_EXPAND_SZ (left unexpanded).
 LSTATUS ReadString(HKEY root, const WideString &path, const WCHAR *name, WideString *out);
 
+// Whether the registry can be read at all: ERROR_SUCCESS, or the error of
+// opening HKEY_CLASSES_ROOT (e.g. ERROR_REGISTRY_IO_FAILED for a registry
+// file that cannot be opened).
+LSTATUS ProbeRegistry();
+
 // True when root\path can be opened for reading.
 bool KeyExists(HKEY root, const WideString &path);
 

@@ -86,10 +86,14 @@ bool ApplyOption(const std::string &option, const std::string &value, ShellArgs 
 }
 
 bool ParseCommand(const std::string &word, ShellCommand *command) {
-  if (word == "menu") *command = ShellCommand::Menu;
-  else if (word == "invoke") *command = ShellCommand::Invoke;
-  else if (word == "why") *command = ShellCommand::Why;
-  else return false;
+  if (word == "menu")
+    *command = ShellCommand::Menu;
+  else if (word == "invoke")
+    *command = ShellCommand::Invoke;
+  else if (word == "why")
+    *command = ShellCommand::Why;
+  else
+    return false;
   return true;
 }
 

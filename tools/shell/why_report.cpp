@@ -50,8 +50,8 @@ void WriteSelection(const std::vector<SelectedItem> &items, std::vector<WideStri
       if (extension.empty())
         out << "    no extension\n";
       else if (ReadString(HKEY_CLASSES_ROOT, extension, nullptr, &progId) != ERROR_SUCCESS || progId.empty())
-        out << "    extension " << WideToUtf8(extension) << ": no ProgID (HKEY_CLASSES_ROOT\\"
-            << WideToUtf8(extension) << " has no default value)\n";
+        out << "    extension " << WideToUtf8(extension) << ": no ProgID (HKEY_CLASSES_ROOT\\" << WideToUtf8(extension)
+            << " has no default value)\n";
       else if (!KeyExists(HKEY_CLASSES_ROOT, progId))
         out << "    extension " << WideToUtf8(extension) << ": ProgID " << WideToUtf8(progId)
             << " has no key of its own\n";
@@ -153,7 +153,8 @@ std::string WriteActivation(const CLSID &clsid, const WideString &file, const st
     std::vector<WideString> paths;
     for (const SelectedItem &item : items) paths.push_back(item.path);
     IDataObject *selection = nullptr;
-    if (HRESULT hr = CreateDropDataObject(paths, &selection); FAILED(hr)) return "the selection: " + DescribeHresult(hr);
+    if (HRESULT hr = CreateDropDataObject(paths, &selection); FAILED(hr))
+      return "the selection: " + DescribeHresult(hr);
     const Activation activation = ActivateHandler(clsid, selection);
     selection->Release();
     out << "  CoCreateInstance(IID_IShellExtInit): " << DescribeHresult(activation.create) << "\n";
