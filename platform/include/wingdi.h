@@ -112,6 +112,14 @@ typedef struct tagRGBQUAD {
   BYTE rgbReserved;
 } RGBQUAD;
 
+typedef struct tagBITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[1];
+} BITMAPINFO, *LPBITMAPINFO, *PBITMAPINFO;
+
+#define DIB_RGB_COLORS 0
+#define DIB_PAL_COLORS 1
+
 typedef struct tagBITMAP {
   LONG bmType;
   LONG bmWidth;
@@ -125,4 +133,15 @@ typedef struct tagBITMAP {
 WINGDIAPI int WINAPI GetObjectW(HANDLE h, int c, LPVOID pv);
 WINGDIAPI BOOL WINAPI DeleteObject(HGDIOBJ ho);
 WINGDIAPI DWORD WINAPI GetObjectType(HGDIOBJ h);
+// The bitmap's pixels in the device-independent form lpbmi asks for. With
+// lpvBits null, fills the header (size, 32 bits per pixel unless biBitCount
+// is set, BI_RGB, biSizeImage) and returns nonzero. Otherwise copies up to
+// cLines rows from row `start` (counted in the DIB's own order: from the
+// bottom when biHeight > 0, from the top when < 0) and returns the rows
+// copied. The substitute writes 24- and 32-bit BI_RGB rows of the bitmap's
+// own width, padded to 4 bytes; another format or width, an unknown bitmap
+// or a device context other than the screen's gives 0 (last error
+// ERROR_INVALID_PARAMETER or ERROR_INVALID_HANDLE).
+WINGDIAPI int WINAPI GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBits, LPBITMAPINFO lpbmi,
+                               UINT usage);
 #define GetObject GetObjectW

@@ -129,6 +129,12 @@ WINUSERAPI int WINAPI GetMenuItemCount(HMENU hMenu);
 WINUSERAPI HANDLE WINAPI LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int cy, UINT fuLoad);
 #define LoadImage LoadImageW
 
+// Device contexts. The substitute has no windows: GetDC(NULL) returns the
+// screen's device context, any other window gives null (last error
+// ERROR_INVALID_WINDOW_HANDLE). ReleaseDC returns 1 for the screen's context, else 0.
+WINUSERAPI HDC WINAPI GetDC(HWND hWnd);
+WINUSERAPI int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
+
 // Text.
 WINUSERAPI LPWSTR WINAPI CharNextW(LPCWSTR lpsz);
 WINUSERAPI LPWSTR WINAPI CharPrevW(LPCWSTR lpszStart, LPCWSTR lpszCurrent);

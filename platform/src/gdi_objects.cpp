@@ -39,6 +39,15 @@ HBITMAP AddBitmap(std::unique_ptr<Bitmap> bitmap) {
   }
 }
 
+bool CopyBitmap(HBITMAP handle, Bitmap *out) {
+  ObjectTable &t = table();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  auto it = t.bitmaps.find(reinterpret_cast<uintptr_t>(handle));
+  if (it == t.bitmaps.end()) return false;
+  *out = *it->second;
+  return true;
+}
+
 }  // namespace gdi
 
 int WINAPI GetObjectW(HANDLE h, int c, LPVOID pv) {

@@ -25,4 +25,7 @@ struct Bitmap {
 // error ERROR_NOT_ENOUGH_MEMORY) when the table cannot grow.
 HBITMAP AddBitmap(std::unique_ptr<Bitmap> bitmap);
 
+// Copies the live bitmap `handle` into *out; false for an unknown or deleted handle.
+bool CopyBitmap(HBITMAP handle, Bitmap *out);
+
 }  // namespace gdi

@@ -354,4 +354,56 @@ TEST_F(Bitmap, ObjectCallsOnUnknownOrDeletedHandles) {
   EXPECT_EQ(GetObjectType(bitmap), 0u);
 }
 
+TEST_F(Bitmap, DibBitsInBothRowOrdersAndRefusals) {
+  const Shape shape{40, 24, 5, 3};
+  HBITMAP bitmap = Load(Write(Generate(shape)), LR_LOADFROMFILE);
+  ASSERT_NE(bitmap, nullptr);
+  HDC screen = GetDC(nullptr);
+  ASSERT_NE(screen, nullptr);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  ASSERT_NE(GetDIBits(screen, bitmap, 0, 0, nullptr, &info, DIB_RGB_COLORS), 0);
+  EXPECT_EQ(info.bmiHeader.biWidth, 5);
+  EXPECT_EQ(info.bmiHeader.biHeight, 3);
+  EXPECT_EQ(info.bmiHeader.biBitCount, 32);
+  EXPECT_EQ(info.bmiHeader.biSizeImage, 5u * 4 * 3);
+  const struct {
+    LONG height;
+    WORD bits;
+    UINT start;
+    UINT lines;
+    int copied;
+  } cases[] = {{-3, 32, 0, 3, 3}, {3, 32, 0, 3, 3}, {3, 24, 1, 9, 2}, {-3, 24, 2, 1, 1}, {3, 32, 3, 1, 0}};
+  for (const auto &c : cases) {
+    info.bmiHeader.biHeight = c.height;
+    info.bmiHeader.biBitCount = c.bits;
+    const size_t stride = ((5 * c.bits + 31) / 32) * 4;
+    std::vector<uint8_t> rows(stride * 3, 0xEE);
+    ASSERT_EQ(GetDIBits(screen, bitmap, c.start, c.lines, rows.data(), &info, DIB_RGB_COLORS), c.copied);
+    for (int line = 0; line < c.copied; ++line) {
+      const int dibRow = static_cast<int>(c.start) + line;
+      const int y = c.height < 0 ? dibRow : 2 - dibRow;
+      for (int x = 0; x < 5; ++x) {
+        const uint8_t *p = rows.data() + line * stride + x * (c.bits / 8);
+        EXPECT_EQ(uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0], ExpectedColour(shape, x, y))
+            << "height " << c.height << " bits " << c.bits << " at " << x << "," << y;
+      }
+    }
+  }
+  std::vector<uint8_t> rows(64 * 3);
+  info.bmiHeader.biBitCount = 16;
+  EXPECT_EQ(GetDIBits(screen, bitmap, 0, 3, rows.data(), &info, DIB_RGB_COLORS), 0);
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biWidth = 4;
+  EXPECT_EQ(GetDIBits(screen, bitmap, 0, 3, rows.data(), &info, DIB_RGB_COLORS), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  info.bmiHeader.biWidth = 5;
+  EXPECT_EQ(GetDIBits(nullptr, bitmap, 0, 3, rows.data(), &info, DIB_RGB_COLORS), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(GetDC(reinterpret_cast<HWND>(1)), nullptr);
+  EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+  EXPECT_TRUE(DeleteObject(bitmap));
+  EXPECT_EQ(GetDIBits(screen, bitmap, 0, 3, rows.data(), &info, DIB_RGB_COLORS), 0);
+}
+
 }  // namespace

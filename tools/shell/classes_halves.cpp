@@ -1,0 +1,39 @@
+#include "classes_halves.h"
+
+#include <algorithm>
+
+#include "handler_keys.h"
+#include "registry_read.h"
+
+namespace {
+
+HalfKey ReadHalf(const ClassesView &view, const WideString &path) {
+  HalfKey half;
+  const WideString full = view.prefix + path;
+  half.present = KeyExists(view.root, full);
+  if (!half.present) return half;
+  ReadString(view.root, full, nullptr, &half.value);
+  ReadString(view.root, full, TEXT("ThreadingModel"), &half.threadingModel);
+  return half;
+}
+
+}  // namespace
+
+SplitKey ReadSplitKey(const WideString &path) {
+  SplitKey key;
+  key.machine = ReadHalf(kMachineClasses, path);
+  key.user = ReadHalf(kUserClasses, path);
+  return key;
+}
+
+std::vector<WideString> SplitSubkeyNames(const WideString &path) {
+  std::vector<WideString> names = SubkeyNames(kMachineClasses.root, kMachineClasses.prefix + path);
+  for (const WideString &name : SubkeyNames(kUserClasses.root, kUserClasses.prefix + path)) {
+    bool known = false;
+    for (const WideString &seen : names) known = known || lstrcmpiW(seen.c_str(), name.c_str()) == 0;
+    if (!known) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end(),
+            [](const WideString &a, const WideString &b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
+  return names;
+}

@@ -1,0 +1,14 @@
+// The data object the shell hands to a handler's Initialize: the selection
+// as CF_HDROP, a DROPFILES block with wide names in global memory.
+#pragma once
+#include <windows.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "text_convert.h"
+
+// Creates a data object holding `paths` (absolute). Returns S_OK with *out
+// holding one reference the caller releases, E_INVALIDARG for an empty
+// selection or a path holding a NUL, E_OUTOFMEMORY.
+HRESULT CreateDropDataObject(const std::vector<WideString> &paths, IDataObject **out);
