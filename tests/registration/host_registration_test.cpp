@@ -97,6 +97,18 @@ TEST_F(Registration, AfterUserInstallLaterCallsStayPerUser) {
   EXPECT_EQ("", MachineClasses());
 }
 
+TEST_F(Registration, PerUserTypeLibraryFallsBackToTheMachineWithoutThePerUserPair) {
+  seams::HideExport("OLEAUT32.DLL", "RegisterTypeLibForUser");
+  seams::HideExport("OLEAUT32.DLL", "UnRegisterTypeLibForUser");
+  ASSERT_EQ(S_OK, library.Install(TRUE, u"user"));
+  const std::string machine = MachineClasses(), user = UserClasses();
+  EXPECT_EQ(0u, machine.find("TypeLib\n")) << machine;
+  EXPECT_EQ(std::string::npos, machine.find("CLSID")) << machine;
+  EXPECT_EQ(std::string::npos, user.find("TypeLib")) << user;
+  ASSERT_EQ(S_OK, library.Install(FALSE, u"user"));
+  EXPECT_EQ("TypeLib\n", MachineClasses());
+}
+
 TEST_F(Registration, UninstallReturnsWhatUnregisterReturns) {
   ASSERT_EQ(S_OK, library.Register());
   EXPECT_EQ(S_OK, library.Install(FALSE, nullptr));
