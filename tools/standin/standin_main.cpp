@@ -6,8 +6,9 @@
 #include <string>
 
 int main(int argc, char **argv) {
-  std::string line = "Tovin Copy (stand-in) started with:";
-  for (int i = 1; i < argc; ++i) line += std::string(" [") + argv[i] + "]";
+  // The arguments joined again, as the parameters text the program was given.
+  std::string line = "Tovin Copy (stand-in) started with the parameters:";
+  for (int i = 1; i < argc; ++i) line += std::string(" ") + argv[i];
   line += '\n';
   const char *log = std::getenv("TOVINCOPY_STANDIN_LOG");
   std::FILE *out = log && *log ? std::fopen(log, "a") : stdout;
