@@ -74,7 +74,9 @@ const char *Find(const Text *table, size_t size, unsigned long code) {
 
 }  // namespace
 
-const char *KnownWin32ErrorText(DWORD code) { return Find(kWin32Texts, sizeof kWin32Texts / sizeof *kWin32Texts, code); }
+const char *KnownWin32ErrorText(DWORD code) {
+  return Find(kWin32Texts, sizeof kWin32Texts / sizeof *kWin32Texts, code);
+}
 
 const char *KnownHresultText(HRESULT hr) {
   const unsigned long code = static_cast<unsigned long>(static_cast<uint32_t>(hr));
