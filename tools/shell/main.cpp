@@ -33,14 +33,14 @@ int main(int argc, char **argv) {
     return 0;
   }
   if (LSTATUS status = ProbeRegistry(); status != ERROR_SUCCESS) {
-    std::cerr << "shell: the registry cannot be read: " << Win32ErrorText(status) << "\n";
+    std::cerr << "shell: the registry cannot be read: " << tools::Win32ErrorText(status) << "\n";
     return 1;
   }
   std::vector<SelectedItem> items;
   for (const std::string &path : args.paths) {
     SelectedItem item;
     if (DWORD status = ResolveItem(path, &item); status != ERROR_SUCCESS) {
-      std::cerr << "shell: " << path << ": " << Win32ErrorText(status) << "\n";
+      std::cerr << "shell: " << path << ": " << tools::Win32ErrorText(status) << "\n";
       return 1;
     }
     items.push_back(std::move(item));
@@ -48,7 +48,7 @@ int main(int argc, char **argv) {
 
   const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(init)) {
-    std::cerr << "shell: CoInitializeEx: " << DescribeHresult(init) << "\n";
+    std::cerr << "shell: CoInitializeEx: " << tools::DescribeHresult(init) << "\n";
     return 1;
   }
   int status = 1;

@@ -69,14 +69,14 @@ HRESULT ContextMenu::Add(const HandlerKey &key, IContextMenu *handler, UINT flag
 
 bool BuildContextMenu(const std::vector<SelectedItem> &items, UINT flags, ContextMenu *menu, std::ostream &errors) {
   if (!menu->menu()) {
-    errors << "shell: CreatePopupMenu failed: " << Win32ErrorText(GetLastError()) << "\n";
+    errors << "shell: CreatePopupMenu failed: " << tools::Win32ErrorText(GetLastError()) << "\n";
     return false;
   }
   std::vector<WideString> paths;
   for (const SelectedItem &item : items) paths.push_back(item.path);
   IDataObject *selection = nullptr;
   if (HRESULT hr = CreateDropDataObject(paths, &selection); FAILED(hr)) {
-    errors << "shell: the selection's data object: " << DescribeHresult(hr) << "\n";
+    errors << "shell: the selection's data object: " << tools::DescribeHresult(hr) << "\n";
     return false;
   }
   std::vector<HandlerKey> unusable;
@@ -88,21 +88,21 @@ bool BuildContextMenu(const std::vector<SelectedItem> &items, UINT flags, Contex
     const Activation activation = ActivateHandler(key.clsid, selection);
     if (FAILED(activation.create)) {
       errors << "shell: skipped handler " << HandlerName(key)
-             << ": CoCreateInstance: " << DescribeHresult(activation.create) << "\n";
+             << ": CoCreateInstance: " << tools::DescribeHresult(activation.create) << "\n";
       continue;
     }
     if (FAILED(activation.initialize)) {
       errors << "shell: skipped handler " << HandlerName(key)
-             << ": Initialize: " << DescribeHresult(activation.initialize) << "\n";
+             << ": Initialize: " << tools::DescribeHresult(activation.initialize) << "\n";
       continue;
     }
     if (FAILED(activation.query)) {
       errors << "shell: skipped handler " << HandlerName(key)
-             << ": no IContextMenu: " << DescribeHresult(activation.query) << "\n";
+             << ": no IContextMenu: " << tools::DescribeHresult(activation.query) << "\n";
       continue;
     }
     if (HRESULT hr = menu->Add(key, activation.menu, flags); FAILED(hr))
-      errors << "shell: skipped handler " << HandlerName(key) << ": QueryContextMenu: " << DescribeHresult(hr) << "\n";
+      errors << "shell: skipped handler " << HandlerName(key) << ": QueryContextMenu: " << tools::DescribeHresult(hr) << "\n";
   }
   selection->Release();
   return true;

@@ -42,7 +42,7 @@ int RunInvoke(const std::vector<SelectedItem> &items, const ShellArgs &args) {
   info.lpVerb = MAKEINTRESOURCEA(entry->id - handler->idFirst);
   info.nShow = SW_SHOWNORMAL;
   const HRESULT hr = handler->menu->InvokeCommand(&info);
-  std::cout << "\"" << entry->text << "\" (" << entry->id << "): InvokeCommand " << DescribeHresult(hr) << "\n";
+  std::cout << "\"" << entry->text << "\" (" << entry->id << "): InvokeCommand " << tools::DescribeHresult(hr) << "\n";
   return SUCCEEDED(hr) ? 0 : 1;
 }
 

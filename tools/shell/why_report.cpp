@@ -125,14 +125,14 @@ std::string WriteActivation(const CLSID &clsid, const WideString &file, const st
                             UINT flags, int *count, std::ostream &out) {
   const DWORD attributes = GetFileAttributesW(file.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES)
-    out << "  file: missing: " << Win32ErrorText(GetLastError()) << "\n";
+    out << "  file: missing: " << tools::Win32ErrorText(GetLastError()) << "\n";
   else
     out << "  file: exists" << ((attributes & FILE_ATTRIBUTE_DIRECTORY) ? " (a directory)" : "") << "\n";
 
   HMODULE module = LoadLibraryW(file.c_str());
   if (!module) {
     const DWORD error = GetLastError();
-    out << "  LoadLibraryW: failed: error " << error << " " << Win32ErrorText(error) << "\n";
+    out << "  LoadLibraryW: failed: error " << error << " " << tools::Win32ErrorText(error) << "\n";
     return "its library does not load";
   }
   out << "  LoadLibraryW: loaded\n";
@@ -145,7 +145,7 @@ std::string WriteActivation(const CLSID &clsid, const WideString &file, const st
   if (reason.empty()) {
     IClassFactory *factory = nullptr;
     const HRESULT hr = getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void **>(&factory));
-    out << "  DllGetClassObject(IID_IClassFactory): " << DescribeHresult(hr) << "\n";
+    out << "  DllGetClassObject(IID_IClassFactory): " << tools::DescribeHresult(hr) << "\n";
     if (SUCCEEDED(hr) && factory) factory->Release();
     if (FAILED(hr)) reason = "its library gives no class object";
   }
@@ -154,17 +154,17 @@ std::string WriteActivation(const CLSID &clsid, const WideString &file, const st
     for (const SelectedItem &item : items) paths.push_back(item.path);
     IDataObject *selection = nullptr;
     if (HRESULT hr = CreateDropDataObject(paths, &selection); FAILED(hr))
-      return "the selection: " + DescribeHresult(hr);
+      return "the selection: " + tools::DescribeHresult(hr);
     const Activation activation = ActivateHandler(clsid, selection);
     selection->Release();
-    out << "  CoCreateInstance(IID_IShellExtInit): " << DescribeHresult(activation.create) << "\n";
+    out << "  CoCreateInstance(IID_IShellExtInit): " << tools::DescribeHresult(activation.create) << "\n";
     if (FAILED(activation.create)) reason = "CoCreateInstance failed";
     if (reason.empty()) {
-      out << "  Initialize: " << DescribeHresult(activation.initialize) << "\n";
+      out << "  Initialize: " << tools::DescribeHresult(activation.initialize) << "\n";
       if (FAILED(activation.initialize)) reason = "Initialize failed";
     }
     if (reason.empty()) {
-      out << "  QueryInterface(IID_IContextMenu): " << DescribeHresult(activation.query) << "\n";
+      out << "  QueryInterface(IID_IContextMenu): " << tools::DescribeHresult(activation.query) << "\n";
       if (FAILED(activation.query)) reason = "it has no IContextMenu";
     }
     if (reason.empty()) {
@@ -172,7 +172,7 @@ std::string WriteActivation(const CLSID &clsid, const WideString &file, const st
       const HRESULT hr = scratch.menu() ? scratch.Add(HandlerKey(), activation.menu, flags) : E_OUTOFMEMORY;
       if (!scratch.menu()) activation.menu->Release();
       if (FAILED(hr)) {
-        out << "  QueryContextMenu(flags " << Hex(flags) << "): " << DescribeHresult(hr) << "\n";
+        out << "  QueryContextMenu(flags " << Hex(flags) << "): " << tools::DescribeHresult(hr) << "\n";
         reason = "QueryContextMenu failed";
       } else {
         const std::vector<MenuEntry> entries = ReadMenuEntries(scratch);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+namespace tools {
 namespace {
 
 struct Text {
@@ -29,6 +30,7 @@ const Text kHresultTexts[] = {
     {static_cast<unsigned long>(CO_E_ERRORINDLL), "Error in the DLL"},
     {static_cast<unsigned long>(DV_E_FORMATETC), "Invalid FORMATETC structure"},
     {static_cast<unsigned long>(DV_E_TYMED), "Invalid tymed"},
+    {static_cast<unsigned long>(TYPE_E_REGISTRYACCESS), "Error accessing the OLE registry."},
 };
 
 const Text kWin32Texts[] = {
@@ -57,6 +59,10 @@ const Text kWin32Texts[] = {
     {ERROR_DLL_INIT_FAILED, "A dynamic link library (DLL) initialization routine failed."},
     {ERROR_NO_ASSOCIATION, "No application is associated with the specified file for this operation."},
     {ERROR_DLL_NOT_FOUND, "One of the library files needed to run this application cannot be found."},
+    {ERROR_RESOURCE_DATA_NOT_FOUND, "The specified image file did not contain a resource section."},
+    {ERROR_RESOURCE_TYPE_NOT_FOUND, "The specified resource type cannot be found in the image file."},
+    {ERROR_RESOURCE_NAME_NOT_FOUND, "The specified resource name cannot be found in the image file."},
+    {ERROR_RESOURCE_LANG_NOT_FOUND, "The specified resource language ID cannot be found in the image file."},
     {ERROR_REGISTRY_IO_FAILED, "An I/O operation initiated by the registry failed unrecoverably."},
 };
 
@@ -68,15 +74,24 @@ const char *Find(const Text *table, size_t size, unsigned long code) {
 
 }  // namespace
 
+const char *KnownWin32ErrorText(DWORD code) {
+  return Find(kWin32Texts, sizeof kWin32Texts / sizeof *kWin32Texts, code);
+}
+
+const char *KnownHresultText(HRESULT hr) {
+  const unsigned long code = static_cast<unsigned long>(static_cast<uint32_t>(hr));
+  if (const char *text = Find(kHresultTexts, sizeof kHresultTexts / sizeof *kHresultTexts, code)) return text;
+  if (FAILED(hr) && HRESULT_FACILITY(hr) == FACILITY_WIN32) return KnownWin32ErrorText(HRESULT_CODE(hr));
+  return nullptr;
+}
+
 std::string Win32ErrorText(DWORD code) {
-  const char *text = Find(kWin32Texts, sizeof kWin32Texts / sizeof *kWin32Texts, code);
+  const char *text = KnownWin32ErrorText(code);
   return text ? text : "Unknown error";
 }
 
 std::string HresultText(HRESULT hr) {
-  const unsigned long code = static_cast<unsigned long>(static_cast<uint32_t>(hr));
-  if (const char *text = Find(kHresultTexts, sizeof kHresultTexts / sizeof *kHresultTexts, code)) return text;
-  if (FAILED(hr) && HRESULT_FACILITY(hr) == FACILITY_WIN32) return Win32ErrorText(HRESULT_CODE(hr));
+  if (const char *text = KnownHresultText(hr)) return text;
   return SUCCEEDED(hr) ? "Success" : "Unknown error";
 }
 
@@ -85,3 +100,5 @@ std::string DescribeHresult(HRESULT hr) {
   std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(hr));
   return std::string(hex) + " " + HresultText(hr);
 }
+
+}  // namespace tools
