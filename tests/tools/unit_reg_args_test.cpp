@@ -81,6 +81,8 @@ TEST(RegArgs, AcceptedCommandLines) {
       {{"delete", "HKCU", "/v", "n"}, "Delete HKEY_CURRENT_USER v=n"},
       {{"export", "HKCU\\x", "out.reg", "/y"}, "Export HKEY_CURRENT_USER\\x file=out.reg force"},
       {{"import", "in.reg", "/reg:32"}, "Import file=in.reg"},
+      {{"import", "/tmp/in.reg"}, "Import file=/tmp/in.reg"},
+      {{"export", "HKCU\\x", "/tmp/out.reg", "/y"}, "Export HKEY_CURRENT_USER\\x file=/tmp/out.reg force"},
   };
   for (const auto &c : cases) {
     RegArgs parsed;

@@ -73,6 +73,12 @@ bool ParseRegArgs(const std::vector<std::u16string> &args, RegArgs *out, std::u1
     std::u16string table = entry->switches;
     bool plain = table.find(u" " + name + u" ") != std::u16string::npos;
     bool withArgument = table.find(u" " + name + u": ") != std::u16string::npos;
+    // An absolute path such as /tmp/out.reg starts like a switch; no switch
+    // holds a second slash or a dot, so such a word is a file name.
+    if (!plain && !withArgument && arg[0] == u'/' && name.find_first_of(u"/.") != std::u16string::npos) {
+      positionals.push_back(arg);
+      continue;
+    }
     if ((!plain && !withArgument) || switches.count(name)) return fail(u"Invalid syntax.");
     if (withArgument && i + 1 >= args.size()) return fail(u"Invalid syntax.");
     switches[name] = withArgument ? args[++i] : std::u16string();
