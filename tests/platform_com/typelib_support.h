@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_directory.h"
 #include "support/text.h"
 
 namespace typelib_test {
@@ -57,24 +58,16 @@ inline size_t TypeInfoAt(const std::vector<uint8_t> &b, size_t index) {
 // A scratch folder removed with its files at the end of the test.
 class Scratch {
  public:
-  Scratch() {
-    char pattern[] = "/tmp/typelib_XXXXXX";
-    if (mkdtemp(pattern)) dir_ = pattern;
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
-  }
-  const std::string &dir() const { return dir_; }
+  const std::string &dir() const { return directory_.path(); }
   std::string Write(const std::string &name, const std::vector<uint8_t> &bytes) const {
-    std::string path = dir_ + "/" + name;
+    std::string path = dir() + "/" + name;
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
     return path;
   }
 
  private:
-  std::string dir_;
+  testing_files::TempDirectory directory_;
 };
 
 // Loads without registering; null on failure with *code set.

@@ -42,23 +42,6 @@ void RegisterExtension(HKEY root, const std::string &library) {
 
 namespace {
 
-void RemoveTree(const std::string &path) {
-  if (DIR *dir = opendir(path.c_str())) {
-    while (dirent *entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "/" + name;
-      struct stat st;
-      if (lstat(child.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        RemoveTree(child);
-      else
-        unlink(child.c_str());
-    }
-    closedir(dir);
-  }
-  rmdir(path.c_str());
-}
-
 std::string ReadFile(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
@@ -67,15 +50,6 @@ std::string ReadFile(const std::string &path) {
 }
 
 }  // namespace
-
-TempDirectory::TempDirectory() {
-  char pattern[] = "/tmp/tools-shell-XXXXXX";
-  if (mkdtemp(pattern)) path_ = pattern;
-}
-
-TempDirectory::~TempDirectory() {
-  if (!path_.empty()) RemoveTree(path_);
-}
 
 RunResult RunShell(const std::vector<std::string> &args, const std::string &scratch,
                    const std::vector<std::string> &environment) {

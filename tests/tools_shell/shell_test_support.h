@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_directory.h"
+
 namespace shell_test {
 
 // {1955A1E8-C828-42AF-A571-081D65B07B83}, the extension's class.
@@ -19,18 +21,7 @@ void SetText(HKEY root, const std::u16string &path, const char16_t *name, const 
 // all below root\Software\Classes (root: HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER).
 void RegisterExtension(HKEY root, const std::string &library);
 
-// A private directory, removed with everything in it on destruction.
-class TempDirectory {
- public:
-  TempDirectory();
-  ~TempDirectory();
-  TempDirectory(const TempDirectory &) = delete;
-  TempDirectory &operator=(const TempDirectory &) = delete;
-  const std::string &path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using testing_files::TempDirectory;
 
 struct RunResult {
   int status = -1;  // the exit status, or -1 when it did not exit normally
