@@ -137,6 +137,15 @@ LSTATUS CreateClassesKey(Session &session, const KeyRef &parent, const std::vect
   return CreatePath(session, toUser ? user : machine, depth, rest, keyClass, isVolatile);
 }
 
+// HKEY_LOCAL_MACHINE\SOFTWARE stands for a hive and cannot be deleted, nor can
+// the contents of HKEY_LOCAL_MACHINE that hold it; such a deletion fails whole.
+LSTATUS CheckDeletable(Store &store, int64_t id, DeleteMode mode) {
+  int64_t machineRoot = store.Root(Hive::Machine);
+  int64_t software = store.Child(machineRoot, kSoftware);
+  if (software && id == software && mode != DeleteMode::Contents) return ERROR_ACCESS_DENIED;
+  return software && id == machineRoot ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+}
+
 }  // namespace
 
 LSTATUS KeyTarget(Session &session, const KeyRef &key, Target *out) {
@@ -276,6 +285,7 @@ LSTATUS DeleteKey(Session &session, const KeyRef &parent, const std::vector<std:
     target.hive = HiveOf(parent.view);
   }
   if (LSTATUS r = CheckWritable(session, target.hive)) return r;
+  if (LSTATUS r = CheckDeletable(store, target.id, mode)) return r;
   if (mode == DeleteMode::Leaf && store.CountChildren(target.id) > 0) return ERROR_ACCESS_DENIED;
   store.RemoveTree(target.id, mode == DeleteMode::Contents);
   return ERROR_SUCCESS;

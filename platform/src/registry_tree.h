@@ -64,8 +64,9 @@ enum class DeleteMode {
 };
 // Deletes parent\names (no names: the parent itself, as KeyTarget finds it).
 // Through the classes view a subkey is deleted in the user half when it is
-// there, else in the machine half. A predefined root cannot be deleted
-// (ERROR_ACCESS_DENIED).
+// there, else in the machine half. ERROR_ACCESS_DENIED for a predefined root,
+// for the hive key HKEY_LOCAL_MACHINE\SOFTWARE and for the contents of
+// HKEY_LOCAL_MACHINE.
 LSTATUS DeleteKey(Session &session, const KeyRef &parent, const std::vector<std::u16string> &names, DeleteMode mode);
 
 // The subkeys of `key` in enumeration order; for the classes view the union of
