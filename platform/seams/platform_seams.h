@@ -96,7 +96,8 @@ __attribute__((visibility("default"))) void SetSystemDefaultLocale(uint32_t lcid
 // missing) or, for an empty path, a new empty in-memory store. Closes every
 // open key handle (later use gives ERROR_INVALID_HANDLE).
 __attribute__((visibility("default"))) void SetRegistryFile(const std::string &path);
-// Makes HKEY_LOCAL_MACHINE (and writes through HKEY_CLASSES_ROOT) read-only or
+// Makes HKEY_LOCAL_MACHINE (with writes through HKEY_CLASSES_ROOT that land in
+// its classes) read-only or
 // writable, as TOVIN_REGISTRY_MACHINE_READONLY=1 does; contents and handles stay.
 __attribute__((visibility("default"))) void SetMachineReadOnly(bool on);
 // Closes the store and every handle, and goes back to the configuration of the

@@ -64,17 +64,21 @@ LSTATUS WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWO
       [&](Session &s) -> LSTATUS {
         if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
         if (LSTATUS r = registry::CheckRights(s.key, KEY_QUERY_VALUE)) return r;
-        registry::Target target;
-        if (LSTATUS r = registry::ReadTarget(s, s.key, &target)) return r;
-        std::vector<registry::ValueRecord> values = s.store->Values(target.id);
+        std::vector<registry::ValueRecord> values;
+        if (LSTATUS r = registry::ListValues(s, s.key, &values)) return r;
         if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
         const registry::ValueRecord &value = values[dwIndex];
-        if (value.name.size() + 1 > *lpcchValueName) return ERROR_MORE_DATA;
+        if (lpType) *lpType = value.type;
+        DWORD needed = static_cast<DWORD>(value.data.size());
+        // A short name buffer still learns the type and the data size; the
+        // name's size is left as the caller gave it.
+        if (value.name.size() + 1 > *lpcchValueName) {
+          if (lpcbData) *lpcbData = needed;
+          return ERROR_MORE_DATA;
+        }
         CopyText(value.name, lpValueName);
         *lpcchValueName = static_cast<DWORD>(value.name.size());
-        if (lpType) *lpType = value.type;
         if (!lpcbData) return ERROR_SUCCESS;
-        DWORD needed = static_cast<DWORD>(value.data.size());
         if (lpData && *lpcbData < needed) {
           *lpcbData = needed;
           return ERROR_MORE_DATA;
@@ -95,20 +99,23 @@ LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, L
         if (lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
         if (LSTATUS r = registry::CheckRights(s.key, KEY_QUERY_VALUE)) return r;
         registry::Target target;
-        if (LSTATUS r = registry::ReadTarget(s, s.key, &target)) return r;
+        if (LSTATUS r = registry::KeyTarget(s, s.key, &target)) return r;
         registry::KeyRecord self;
         if (!s.store->Key(target.id, &self)) return ERROR_KEY_DELETED;
         std::vector<registry::KeyRecord> subkeys;
         if (LSTATUS r = registry::Subkeys(s, s.key, &subkeys)) return r;
-        std::vector<registry::ValueRecord> values = s.store->Values(target.id);
+        std::vector<registry::ValueRecord> values;
+        if (LSTATUS r = registry::ListValues(s, s.key, &values)) return r;
 
+        // A short class buffer is left alone and told the class's length; the
+        // other numbers are given all the same.
+        LSTATUS result = ERROR_SUCCESS;
         if (lpcchClass) {
           DWORD length = static_cast<DWORD>(self.keyClass.size());
-          if (lpClass && length + 1 > *lpcchClass) {
-            *lpcchClass = length;
-            return ERROR_MORE_DATA;
-          }
-          if (lpClass) CopyText(self.keyClass, lpClass);
+          if (lpClass && length + 1 > *lpcchClass)
+            result = ERROR_MORE_DATA;
+          else if (lpClass)
+            CopyText(self.keyClass, lpClass);
           *lpcchClass = length;
         }
         size_t maxName = 0, maxClass = 0, maxValueName = 0, maxValue = 0;
@@ -128,6 +135,6 @@ LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, L
         if (lpcbMaxValueLen) *lpcbMaxValueLen = static_cast<DWORD>(maxValue);
         if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
         GiveTime(self.written, lpftLastWriteTime);
-        return ERROR_SUCCESS;
+        return result;
       });
 }

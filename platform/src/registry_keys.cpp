@@ -13,14 +13,23 @@ using registry::Quote;
 using registry::Run;
 using registry::Session;
 
+namespace {
+
+// One registry view is kept; a handle asks for at most one of the two.
+bool BothViews(REGSAM sam) { return (sam & KEY_WOW64_RES) == KEY_WOW64_RES; }
+
+}  // namespace
+
 LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
-  return Run(
+  LSTATUS result = Run(
       "RegOpenKeyExW", Access::Read, hKey, lpSubKey,
       [&] {
         return "subkey=" + Quote(lpSubKey) + " options=" + std::to_string(ulOptions) + " sam=" + Hex(samDesired);
       },
       [&](Session &s) -> LSTATUS {
         if (!phkResult) return ERROR_INVALID_PARAMETER;
+        // Without symbolic links, opening a link is opening the key.
+        if ((ulOptions & ~DWORD(REG_OPTION_OPEN_LINK)) || BothViews(samDesired)) return ERROR_INVALID_PARAMETER;
         std::vector<std::u16string> names;
         if (LSTATUS r = registry::SplitPath(lpSubKey, &names)) return r;
         registry::KeyRef opened;
@@ -29,12 +38,14 @@ LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSA
         s.openedOut = phkResult;
         return ERROR_SUCCESS;
       });
+  if (result != ERROR_SUCCESS && phkResult) *phkResult = nullptr;
+  return result;
 }
 
-LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD /*Reserved*/, LPWSTR lpClass, DWORD dwOptions,
+LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,
                                REGSAM samDesired, const LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/,
                                PHKEY phkResult, LPDWORD lpdwDisposition) {
-  return Run(
+  LSTATUS result = Run(
       "RegCreateKeyExW", Access::Write, hKey, lpSubKey,
       [&] {
         return "subkey=" + Quote(lpSubKey) + " class=" + Quote(lpClass) + " options=" + std::to_string(dwOptions) +
@@ -42,8 +53,10 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD /*Reserved*/, 
       },
       [&](Session &s) -> LSTATUS {
         if (!phkResult) return ERROR_INVALID_PARAMETER;
-        // Symbolic links are not kept by this registry.
-        if (dwOptions & ~DWORD(REG_OPTION_VOLATILE | REG_OPTION_BACKUP_RESTORE)) return ERROR_INVALID_PARAMETER;
+        // Reserved must be zero; symbolic links are not kept by this registry.
+        if (Reserved || (dwOptions & ~DWORD(REG_OPTION_VOLATILE | REG_OPTION_BACKUP_RESTORE)) ||
+            BothViews(samDesired))
+          return ERROR_INVALID_PARAMETER;
         std::vector<std::u16string> names;
         if (LSTATUS r = registry::SplitPath(lpSubKey, &names)) return r;
         std::u16string keyClass = lpClass ? std::u16string(lpClass) : std::u16string();
@@ -57,6 +70,8 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD /*Reserved*/, 
         s.openedOut = phkResult;
         return ERROR_SUCCESS;
       });
+  if (result != ERROR_SUCCESS && phkResult) *phkResult = nullptr;
+  return result;
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY hKey) {
@@ -88,12 +103,12 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
 }
 
 // The registry has one view; the view bits are recorded and otherwise accepted.
-LSTATUS WINAPI RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD /*Reserved*/) {
+LSTATUS WINAPI RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD Reserved) {
   return Run(
       "RegDeleteKeyExW", Access::Write, hKey, lpSubKey,
       [&] { return "subkey=" + Quote(lpSubKey) + " sam=" + Hex(samDesired); },
       [&](Session &s) -> LSTATUS {
-        if (!lpSubKey) return ERROR_INVALID_PARAMETER;
+        if (!lpSubKey || Reserved || BothViews(samDesired)) return ERROR_INVALID_PARAMETER;
         return DeleteSubkey(s, lpSubKey, registry::DeleteMode::Leaf);
       });
 }

@@ -22,6 +22,10 @@ struct KeyRef {
   int64_t id = 0;                    // the store key (not for View::Classes)
   size_t depth = 0;                  // levels below the tree's root (not for View::Classes)
   std::vector<std::u16string> path;  // View::Classes: names below Software\Classes
+  // View::Classes handles: the store keys of the user's and the machine's half
+  // as they were when the handle was opened (0 for a half that was absent).
+  int64_t user = 0;
+  int64_t machine = 0;
   REGSAM access = 0;                 // granted rights, with the registry-view bits asked for
   bool predefined = false;
   std::string display;  // the full path, e.g. "HKEY_CURRENT_USER\Software\Tovin Copy"

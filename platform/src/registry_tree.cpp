@@ -1,6 +1,7 @@
 #include "registry_tree.h"
 
 #include <map>
+#include <set>
 
 #include "registry_text.h"
 
@@ -44,11 +45,40 @@ REGSAM Grant(REGSAM desired) {
   return granted;
 }
 
+// The two halves of a classes key; `primary` is the one the key stands for.
+struct Halves {
+  int64_t user = 0;
+  int64_t machine = 0;
+  Hive primary = Hive::Machine;
+};
+
+// Both halves of the classes key `key`. The half a handle was opened on must
+// still exist (else ERROR_KEY_DELETED): a handle keeps to the key it opened, as
+// handles of one tree do. The other half is looked up afresh.
+LSTATUS ClassHalves(Session &session, const KeyRef &key, Halves *out) {
+  Store &store = *session.store;
+  if (key.predefined || (!key.user && !key.machine)) {
+    out->user = ClassesKey(store, Hive::User, key.path);
+    out->machine = ClassesKey(store, Hive::Machine, key.path);
+    if (!out->user && !out->machine) return ERROR_KEY_DELETED;
+  } else if (key.user) {
+    if (!store.Exists(key.user)) return ERROR_KEY_DELETED;
+    out->user = key.user;
+    out->machine = ClassesKey(store, Hive::Machine, key.path);
+  } else {
+    if (!store.Exists(key.machine)) return ERROR_KEY_DELETED;
+    out->user = 0;
+    out->machine = key.machine;
+  }
+  out->primary = out->user ? Hive::User : Hive::Machine;
+  return ERROR_SUCCESS;
+}
+
 // ERROR_KEY_DELETED when the parent of an open, create or delete is gone.
 LSTATUS CheckAlive(Session &session, const KeyRef &parent) {
   if (parent.predefined) return ERROR_SUCCESS;
   Target target;
-  return ReadTarget(session, parent, &target);
+  return KeyTarget(session, parent, &target);
 }
 
 // Creates the missing keys of `names` below `from` (depth `fromDepth`).
@@ -73,34 +103,106 @@ LSTATUS CreatePath(Session &session, int64_t from, size_t fromDepth, const std::
   return ERROR_SUCCESS;
 }
 
+// Creating a key directly below a handle takes KEY_CREATE_SUB_KEY on it.
+LSTATUS CheckCreateRight(const KeyRef &parent, size_t existingLevels) {
+  return existingLevels == 0 && !parent.predefined ? CheckRights(parent, KEY_CREATE_SUB_KEY) : ERROR_SUCCESS;
+}
+
+// Creates parent\names through the classes view; *created is false when it already existed.
+LSTATUS CreateClassesKey(Session &session, const KeyRef &parent, const std::vector<std::u16string> &names,
+                         const std::u16string *keyClass, bool isVolatile, bool *created) {
+  Store &store = *session.store;
+  Halves halves;
+  if (LSTATUS r = ClassHalves(session, parent, &halves)) return r;
+  // The deepest existing ancestor decides the half; it is `level` names down.
+  size_t level = 0;
+  int64_t user = halves.user, machine = halves.machine;
+  while (level < names.size()) {
+    int64_t nextUser = user ? store.Child(user, names[level]) : 0;
+    int64_t nextMachine = machine ? store.Child(machine, names[level]) : 0;
+    if (!nextUser && !nextMachine) break;
+    user = nextUser;
+    machine = nextMachine;
+    ++level;
+  }
+  *created = level < names.size();
+  if (!*created) return ERROR_SUCCESS;
+  if (LSTATUS r = CheckCreateRight(parent, level)) return r;
+  // New keys at the top of the classes root go to the machine's classes.
+  bool toUser = user && (parent.path.size() + level) > 0;
+  Hive hive = toUser ? Hive::User : Hive::Machine;
+  if (LSTATUS r = CheckWritable(session, hive)) return r;
+  std::vector<std::u16string> rest(names.begin() + static_cast<std::ptrdiff_t>(level), names.end());
+  size_t depth = 2 + parent.path.size() + level;  // below HIVE\Software\Classes
+  return CreatePath(session, toUser ? user : machine, depth, rest, keyClass, isVolatile);
+}
+
+// HKEY_LOCAL_MACHINE\SOFTWARE stands for a hive and cannot be deleted, nor can
+// the contents of HKEY_LOCAL_MACHINE that hold it; such a deletion fails whole.
+LSTATUS CheckDeletable(Store &store, int64_t id, DeleteMode mode) {
+  int64_t machineRoot = store.Root(Hive::Machine);
+  int64_t software = store.Child(machineRoot, kSoftware);
+  if (software && id == software && mode != DeleteMode::Contents) return ERROR_ACCESS_DENIED;
+  return software && id == machineRoot ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+}
+
 }  // namespace
 
-LSTATUS ReadTarget(Session &session, const KeyRef &key, Target *out) {
+LSTATUS KeyTarget(Session &session, const KeyRef &key, Target *out) {
   Store &store = *session.store;
   if (key.view != View::Classes) {
     if (!store.Exists(key.id)) return ERROR_KEY_DELETED;
     *out = Target{key.id, HiveOf(key.view)};
     return ERROR_SUCCESS;
   }
-  if (int64_t user = ClassesKey(store, Hive::User, key.path)) {
-    *out = Target{user, Hive::User};
-    return ERROR_SUCCESS;
-  }
-  if (int64_t machine = ClassesKey(store, Hive::Machine, key.path)) {
-    *out = Target{machine, Hive::Machine};
-    return ERROR_SUCCESS;
-  }
-  return ERROR_KEY_DELETED;
+  Halves halves;
+  if (LSTATUS r = ClassHalves(session, key, &halves)) return r;
+  *out = Target{halves.primary == Hive::User ? halves.user : halves.machine, halves.primary};
+  return ERROR_SUCCESS;
 }
 
-LSTATUS WriteTarget(Session &session, const KeyRef &key, Target *out) {
-  if (key.view == View::Classes) {
-    if (int64_t machine = ClassesKey(*session.store, Hive::Machine, key.path)) {
-      *out = Target{machine, Hive::Machine};
-      return ERROR_SUCCESS;
-    }
+LSTATUS FindValue(Session &session, const KeyRef &key, const std::u16string &name, ValueRecord *out,
+                  Target *where) {
+  Store &store = *session.store;
+  Target found;
+  if (key.view != View::Classes) {
+    if (LSTATUS r = KeyTarget(session, key, &found)) return r;
+    if (!store.Value(found.id, name, out)) return ERROR_FILE_NOT_FOUND;
+  } else {
+    Halves halves;
+    if (LSTATUS r = ClassHalves(session, key, &halves)) return r;
+    if (halves.user && store.Value(halves.user, name, out))
+      found = Target{halves.user, Hive::User};
+    else if (halves.machine && store.Value(halves.machine, name, out))
+      found = Target{halves.machine, Hive::Machine};
+    else
+      return ERROR_FILE_NOT_FOUND;
   }
-  return ReadTarget(session, key, out);
+  if (where) *where = found;
+  return ERROR_SUCCESS;
+}
+
+LSTATUS ListValues(Session &session, const KeyRef &key, std::vector<ValueRecord> *out) {
+  Store &store = *session.store;
+  if (key.view != View::Classes) {
+    Target target;
+    if (LSTATUS r = KeyTarget(session, key, &target)) return r;
+    *out = store.Values(target.id);
+    return ERROR_SUCCESS;
+  }
+  Halves halves;
+  if (LSTATUS r = ClassHalves(session, key, &halves)) return r;
+  out->clear();
+  std::set<std::string> seen;
+  if (halves.user)
+    for (ValueRecord &v : store.Values(halves.user)) {
+      seen.insert(Fold(v.name));
+      out->push_back(std::move(v));
+    }
+  if (halves.machine)
+    for (ValueRecord &v : store.Values(halves.machine))
+      if (!seen.count(Fold(v.name))) out->push_back(std::move(v));
+  return ERROR_SUCCESS;
 }
 
 LSTATUS CheckWritable(Session &session, Hive hive) {
@@ -117,18 +219,20 @@ LSTATUS OpenKey(Session &session, const KeyRef &parent, const std::vector<std::u
   Store &store = *session.store;
   if (LSTATUS r = CheckAlive(session, parent)) return r;
   KeyRef child = Below(parent, names);
-  Target target;
+  Hive hive;
   if (parent.view == View::Classes) {
-    if (ReadTarget(session, child, &target) != ERROR_SUCCESS) return ERROR_FILE_NOT_FOUND;
-    WriteTarget(session, child, &target);
+    child.user = ClassesKey(store, Hive::User, child.path);
+    child.machine = ClassesKey(store, Hive::Machine, child.path);
+    if (!child.user && !child.machine) return ERROR_FILE_NOT_FOUND;
+    hive = child.user ? Hive::User : Hive::Machine;
   } else {
     child.id = Walk(store, parent.id, names);
     if (!child.id) return ERROR_FILE_NOT_FOUND;
     child.depth = parent.depth + names.size();
-    target = Target{child.id, HiveOf(child.view)};
+    hive = HiveOf(child.view);
   }
   REGSAM asked = Grant(desired & ~REGSAM(MAXIMUM_ALLOWED));
-  bool readOnly = CheckWritable(session, target.hive) != ERROR_SUCCESS;
+  bool readOnly = CheckWritable(session, hive) != ERROR_SUCCESS;
   if (readOnly && (asked & kWriteRights)) return ERROR_ACCESS_DENIED;
   child.access = asked;
   if (desired & MAXIMUM_ALLOWED) child.access |= readOnly ? KEY_READ : KEY_ALL_ACCESS;
@@ -142,22 +246,19 @@ LSTATUS CreateKey(Session &session, const KeyRef &parent, const std::vector<std:
   *created = false;
   if (LSTATUS r = CheckAlive(session, parent)) return r;
   if (parent.view == View::Classes) {
-    Target existing;
-    if (names.empty() || ReadTarget(session, Below(parent, names), &existing) == ERROR_SUCCESS)
-      return OpenKey(session, parent, names, desired, out);
-    std::vector<std::u16string> full{kSoftware, kClasses};
-    full.insert(full.end(), parent.path.begin(), parent.path.end());
-    full.insert(full.end(), names.begin(), names.end());
-    if (full.size() > kMaxDepth) return ERROR_INVALID_PARAMETER;
-    if (LSTATUS r = CheckWritable(session, Hive::Machine)) return r;
-    if (LSTATUS r = CreatePath(session, store.Root(Hive::Machine), 0, full, keyClass, isVolatile)) return r;
+    if (LSTATUS r = CreateClassesKey(session, parent, names, keyClass, isVolatile, created)) return r;
   } else {
-    if (Walk(store, parent.id, names)) return OpenKey(session, parent, names, desired, out);
-    if (parent.depth + names.size() > kMaxDepth) return ERROR_INVALID_PARAMETER;
-    if (LSTATUS r = CheckWritable(session, HiveOf(parent.view))) return r;
-    if (LSTATUS r = CreatePath(session, parent.id, parent.depth, names, keyClass, isVolatile)) return r;
+    size_t level = 0;
+    for (int64_t id = parent.id; level < names.size(); ++level)
+      if (!(id = store.Child(id, names[level]))) break;
+    if (level < names.size()) {
+      if (LSTATUS r = CheckCreateRight(parent, level)) return r;
+      if (parent.depth + names.size() > kMaxDepth) return ERROR_INVALID_PARAMETER;
+      if (LSTATUS r = CheckWritable(session, HiveOf(parent.view))) return r;
+      if (LSTATUS r = CreatePath(session, parent.id, parent.depth, names, keyClass, isVolatile)) return r;
+      *created = true;
+    }
   }
-  *created = true;
   return OpenKey(session, parent, names, desired, out);
 }
 
@@ -168,14 +269,23 @@ LSTATUS DeleteKey(Session &session, const KeyRef &parent, const std::vector<std:
   bool isRoot = names.empty() && (parent.view == View::Classes ? parent.path.empty() : parent.depth == 0);
   if (isRoot && mode != DeleteMode::Contents) return ERROR_ACCESS_DENIED;
   Target target;
-  if (parent.view == View::Classes) {
-    if (ReadTarget(session, Below(parent, names), &target) != ERROR_SUCCESS) return ERROR_FILE_NOT_FOUND;
+  if (names.empty()) {
+    if (LSTATUS r = KeyTarget(session, parent, &target)) return r;
+  } else if (parent.view == View::Classes) {
+    KeyRef child = Below(parent, names);
+    if (int64_t user = ClassesKey(store, Hive::User, child.path))
+      target = Target{user, Hive::User};
+    else if (int64_t machine = ClassesKey(store, Hive::Machine, child.path))
+      target = Target{machine, Hive::Machine};
+    else
+      return ERROR_FILE_NOT_FOUND;
   } else {
     target.id = Walk(store, parent.id, names);
     if (!target.id) return ERROR_FILE_NOT_FOUND;
     target.hive = HiveOf(parent.view);
   }
   if (LSTATUS r = CheckWritable(session, target.hive)) return r;
+  if (LSTATUS r = CheckDeletable(store, target.id, mode)) return r;
   if (mode == DeleteMode::Leaf && store.CountChildren(target.id) > 0) return ERROR_ACCESS_DENIED;
   store.RemoveTree(target.id, mode == DeleteMode::Contents);
   return ERROR_SUCCESS;
@@ -188,15 +298,14 @@ LSTATUS Subkeys(Session &session, const KeyRef &key, std::vector<KeyRecord> *out
     *out = store.Children(key.id);
     return ERROR_SUCCESS;
   }
-  int64_t user = ClassesKey(store, Hive::User, key.path);
-  int64_t machine = ClassesKey(store, Hive::Machine, key.path);
-  if (!user && !machine && !key.predefined) return ERROR_KEY_DELETED;
+  Halves halves;
+  if (LSTATUS r = ClassHalves(session, key, &halves)) return r;
   // Folds compare as unsigned bytes here as in the store, so the order is the same.
   std::map<std::string, KeyRecord> merged;
-  if (machine)
-    for (KeyRecord &r : store.Children(machine)) merged[r.fold] = std::move(r);
-  if (user)
-    for (KeyRecord &r : store.Children(user)) merged[r.fold] = std::move(r);
+  if (halves.machine)
+    for (KeyRecord &r : store.Children(halves.machine)) merged[r.fold] = std::move(r);
+  if (halves.user)
+    for (KeyRecord &r : store.Children(halves.user)) merged[r.fold] = std::move(r);
   out->clear();
   for (auto &entry : merged) out->push_back(std::move(entry.second));
   return ERROR_SUCCESS;

@@ -17,13 +17,24 @@ struct Target {
   Hive hive = Hive::Machine;
 };
 
-// The store key that reads through `key` see: for the classes view the
-// per-user key when it exists, else the machine's. ERROR_KEY_DELETED when the
-// key is gone.
-LSTATUS ReadTarget(Session &session, const KeyRef &key, Target *out);
-// The store key that value writes through `key` change: for the classes view
-// the machine's key when it exists, else the per-user one.
-LSTATUS WriteTarget(Session &session, const KeyRef &key, Target *out);
+// The store key that `key` stands for, which value writes, deletes of the key
+// itself and key information use. For a classes handle that is the half it was
+// opened on, the user's when the key was in both; for the classes root the
+// user's classes. ERROR_KEY_DELETED when that key is gone, even when the other
+// half remains.
+LSTATUS KeyTarget(Session &session, const KeyRef &key, Target *out);
+
+// The value `name` of `key` into *out and, when `where` is not null, the store
+// key holding it into *where. Through the classes view the user half's value
+// hides the machine half's of the same name. ERROR_FILE_NOT_FOUND when absent,
+// ERROR_KEY_DELETED when the key is gone.
+LSTATUS FindValue(Session &session, const KeyRef &key, const std::u16string &name, ValueRecord *out,
+                  Target *where);
+
+// The values of `key` in enumeration order into *out: through the classes view
+// the user half's, then those of the machine half whose names the user half
+// lacks. ERROR_KEY_DELETED when the key is gone.
+LSTATUS ListValues(Session &session, const KeyRef &key, std::vector<ValueRecord> *out);
 
 // ERROR_ACCESS_DENIED when `hive` is the read-only machine store.
 LSTATUS CheckWritable(Session &session, Hive hive);
@@ -37,10 +48,12 @@ LSTATUS OpenKey(Session &session, const KeyRef &parent, const std::vector<std::u
                 KeyRef *out);
 
 // Opens parent\names, creating it and any missing ancestors when absent
-// (*created tells which). Through the classes view new keys go to the machine's
-// classes. ERROR_INVALID_PARAMETER beyond the depth limit,
-// ERROR_CHILD_MUST_BE_VOLATILE below a volatile key, ERROR_ACCESS_DENIED in the
-// read-only machine store.
+// (*created tells which). Through the classes view new keys go to the half
+// holding their deepest existing ancestor, the user's when that is in both, and
+// keys directly below the classes root to the machine's.
+// ERROR_INVALID_PARAMETER beyond the depth limit, ERROR_CHILD_MUST_BE_VOLATILE
+// below a volatile key, ERROR_ACCESS_DENIED in the read-only machine store or
+// when a key is to be created directly below a handle without KEY_CREATE_SUB_KEY.
 LSTATUS CreateKey(Session &session, const KeyRef &parent, const std::vector<std::u16string> &names,
                   const std::u16string *keyClass, bool isVolatile, REGSAM desired, KeyRef *out, bool *created);
 
@@ -49,9 +62,11 @@ enum class DeleteMode {
   Tree,      // the key and everything below it
   Contents,  // everything below the key and its values; the key stays
 };
-// Deletes parent\names (no names: the parent itself). Through the classes view
-// it deletes the key that reading finds. A predefined root cannot be deleted
-// (ERROR_ACCESS_DENIED).
+// Deletes parent\names (no names: the parent itself, as KeyTarget finds it).
+// Through the classes view a subkey is deleted in the user half when it is
+// there, else in the machine half. ERROR_ACCESS_DENIED for a predefined root,
+// for the hive key HKEY_LOCAL_MACHINE\SOFTWARE and for the contents of
+// HKEY_LOCAL_MACHINE.
 LSTATUS DeleteKey(Session &session, const KeyRef &parent, const std::vector<std::u16string> &names, DeleteMode mode);
 
 // The subkeys of `key` in enumeration order; for the classes view the union of

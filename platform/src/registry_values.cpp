@@ -23,9 +23,7 @@ std::u16string ValueName(LPCWSTR name) { return name ? std::u16string(name) : st
 // Reads the value `name` of `key` into *out; ERROR_FILE_NOT_FOUND when absent.
 LSTATUS ReadValue(Session &s, const registry::KeyRef &key, LPCWSTR name, registry::ValueRecord *out) {
   if (LSTATUS r = registry::CheckRights(key, KEY_QUERY_VALUE)) return r;
-  registry::Target target;
-  if (LSTATUS r = registry::ReadTarget(s, key, &target)) return r;
-  return s.store->Value(target.id, ValueName(name), out) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  return registry::FindValue(s, key, ValueName(name), out, nullptr);
 }
 
 // The value's bytes into the caller's buffer: a null buffer asks for the size,
@@ -74,6 +72,9 @@ std::u16string ExpandEnvironment(const std::u16string &text) {
   }
   return out;
 }
+
+// The flags RegGetValueW knows; others are refused.
+constexpr DWORD kGetValueFlags = RRF_RT_ANY | RRF_WOW64_MASK | RRF_NOEXPAND | RRF_ZEROONFAILURE;
 
 DWORD RestrictionOf(DWORD type) {
   switch (type) {
@@ -145,7 +146,7 @@ LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserv
       });
 }
 
-LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD /*Reserved*/, DWORD dwType, const BYTE *lpData,
+LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE *lpData,
                               DWORD cbData) {
   return Run(
       "RegSetValueExW", Access::Write, hKey, nullptr,
@@ -153,11 +154,13 @@ LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD /*Reserved*/
         return "value=" + Quote(lpValueName) + " type=" + std::to_string(dwType) + " size=" + std::to_string(cbData);
       },
       [&](Session &s) -> LSTATUS {
+        // The parameter must be zero; other values are refused rather than ignored.
+        if (Reserved) return ERROR_INVALID_PARAMETER;
         if (!lpData && cbData) return ERROR_NOACCESS;
         if (registry::TextLength(lpValueName) > registry::kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
         if (LSTATUS r = registry::CheckRights(s.key, KEY_SET_VALUE)) return r;
         registry::Target target;
-        if (LSTATUS r = registry::WriteTarget(s, s.key, &target)) return r;
+        if (LSTATUS r = registry::KeyTarget(s, s.key, &target)) return r;
         if (LSTATUS r = registry::CheckWritable(s, target.hive)) return r;
         s.store->SetValue(target.id, ValueName(lpValueName), dwType, lpData, cbData);
         return ERROR_SUCCESS;
@@ -170,9 +173,14 @@ LSTATUS WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
       [&](Session &s) -> LSTATUS {
         if (LSTATUS r = registry::CheckRights(s.key, KEY_SET_VALUE)) return r;
         registry::Target target;
-        if (LSTATUS r = registry::WriteTarget(s, s.key, &target)) return r;
+        if (LSTATUS r = registry::KeyTarget(s, s.key, &target)) return r;
         if (LSTATUS r = registry::CheckWritable(s, target.hive)) return r;
-        return s.store->RemoveValue(target.id, ValueName(lpValueName)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        // Through the classes view the value that reading finds goes, so that
+        // deleting the user's value shows the machine's again.
+        registry::ValueRecord value;
+        if (LSTATUS r = registry::FindValue(s, s.key, ValueName(lpValueName), &value, &target)) return r;
+        if (LSTATUS r = registry::CheckWritable(s, target.hive)) return r;
+        return s.store->RemoveValue(target.id, value.name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
       });
 }
 
@@ -186,7 +194,9 @@ LSTATUS WINAPI RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD 
                " size=" + Pointee(pcbData);
       },
       [&](Session &s) -> LSTATUS {
-        if (!(dwFlags & RRF_RT_ANY) || (pvData && !pcbData)) return ERROR_INVALID_PARAMETER;
+        if (!(dwFlags & RRF_RT_ANY) || (dwFlags & ~kGetValueFlags) || (pvData && !pcbData))
+          return ERROR_INVALID_PARAMETER;
+        if ((dwFlags & RRF_WOW64_MASK) == RRF_WOW64_MASK) return ERROR_INVALID_PARAMETER;
         // Expansion turns REG_EXPAND_SZ into REG_SZ, so asking for the unexpanded type alone is contradictory.
         DWORD restriction = dwFlags & RRF_RT_ANY;
         if ((restriction & RRF_RT_REG_EXPAND_SZ) && restriction != RRF_RT_ANY && !(dwFlags & RRF_NOEXPAND))
@@ -198,9 +208,12 @@ LSTATUS WINAPI RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD 
           if (LSTATUS r = registry::OpenKey(s, s.key, names, KEY_QUERY_VALUE, &key)) return r;
         registry::ValueRecord value;
         if (LSTATUS r = ReadValue(s, key, lpValue, &value)) return r;
-        if (LSTATUS r = Shape(dwFlags, &value)) return r;
+        // A refused type still hands out the value's type, size and data, so
+        // that the caller learns what is there.
+        LSTATUS refused = Shape(dwFlags, &value);
         if (pdwType) *pdwType = value.type;
-        return GiveData(value.data, pvData, pcbData);
+        LSTATUS given = GiveData(value.data, pvData, pcbData);
+        return refused != ERROR_SUCCESS ? refused : given;
       });
   if (result != ERROR_SUCCESS && (dwFlags & RRF_ZEROONFAILURE) && pvData && capacity)
     std::memset(pvData, 0, capacity);

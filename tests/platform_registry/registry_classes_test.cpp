@@ -47,37 +47,123 @@ TEST_F(RegistryClasses, EnumerationListsTheUnionOnce) {
   EXPECT_TRUE(Exists(nested.get(), "FromMachine")) << "opening below a merged key looks in both halves";
 }
 
-TEST_F(RegistryClasses, CreatesAndValueWritesLandInTheMachineClasses) {
-  Key clsid;
-  DWORD disposition = 0;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, TEXT("CLSID\\{11111111-2222-3333-4444-555555555555}"), 0, nullptr, 0,
-                            KEY_READ | KEY_WRITE, nullptr, clsid.out(), &disposition),
-            ERROR_SUCCESS);
-  EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
-  ASSERT_EQ(SetString(clsid.get(), "", "Tovin"), ERROR_SUCCESS);
-  ASSERT_EQ(Create(clsid.get(), "InprocServer32"), ERROR_SUCCESS);
-  std::string path = std::string(kMachine) + "CLSID\\{11111111-2222-3333-4444-555555555555}";
-  EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, path, ""), "Tovin");
-  EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, path + "\\InprocServer32"));
-  EXPECT_FALSE(Exists(HKEY_CURRENT_USER, std::string(kUser) + "CLSID"));
-
-  // A key that exists in both halves takes value writes in the machine half.
+// Which half a write through the view lands in: a new key goes to the half of
+// its deepest existing ancestor (the user's when that is in both), a key right
+// below the root to the machine's; a value goes to the user's key when there is one.
+TEST_F(RegistryClasses, WritesLandInTheHalfThatHoldsTheKey) {
+  struct {
+    const char *created;  // below HKEY_CLASSES_ROOT
+    const char *half;     // where it must then exist
+  } keys[] = {
+      {"CLSID\\{11111111-2222-3333-4444-555555555555}", kMachine},
+      {"Shared\\NewChild", kUser},
+      {"Shared\\FromMachine\\Deeper", kMachine},
+      {"MachineOnly\\New", kMachine},
+      {"UserOnly\\New\\Deeper", kUser},
+  };
+  for (const auto &k : keys) {
+    DWORD disposition = 0;
+    Key key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, U16(k.created).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              key.out(), &disposition),
+              ERROR_SUCCESS)
+        << k.created;
+    EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY)) << k.created;
+    const char *other = k.half == kUser ? kMachine : kUser;
+    HKEY root = k.half == kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    HKEY otherRoot = k.half == kUser ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    EXPECT_TRUE(Exists(root, std::string(k.half) + k.created)) << k.created;
+    EXPECT_FALSE(Exists(otherRoot, std::string(other) + k.created)) << k.created;
+  }
   Key shared;
   ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "Shared", &shared, KEY_ALL_ACCESS), ERROR_SUCCESS);
-  ASSERT_EQ(SetString(shared.get(), "written", "here"), ERROR_SUCCESS);
-  EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, std::string(kMachine) + "Shared", "written"), "here");
-  ASSERT_EQ(Create(shared.get(), "NewChild"), ERROR_SUCCESS);
-  EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, std::string(kMachine) + "Shared\\NewChild"));
-  // One that exists only per user keeps its values there, and creating an
-  // existing key through the view opens it rather than copying it.
+  ASSERT_EQ(Create(shared.get(), "ViaHandle"), ERROR_SUCCESS);
+  EXPECT_TRUE(Exists(HKEY_CURRENT_USER, std::string(kUser) + "Shared\\ViaHandle"));
+
+  struct {
+    const char *key;
+    HKEY root;
+    const char *half;
+  } values[] = {{"Shared", HKEY_CURRENT_USER, kUser},
+                {"MachineOnly", HKEY_LOCAL_MACHINE, kMachine},
+                {"UserOnly", HKEY_CURRENT_USER, kUser}};
+  for (const auto &v : values) {
+    Key key;
+    ASSERT_EQ(Open(HKEY_CLASSES_ROOT, v.key, &key, KEY_ALL_ACCESS), ERROR_SUCCESS) << v.key;
+    ASSERT_EQ(SetString(key.get(), "written", v.key), ERROR_SUCCESS) << v.key;
+    EXPECT_EQ(Read(v.root, std::string(v.half) + v.key, "written"), v.key);
+  }
+  EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, std::string(kMachine) + "Shared", ""), "machine") << "the machine key is untouched";
+  EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, std::string(kMachine) + "Shared", "written"), "");
+
+  // An existing key is opened, not copied into the other half.
+  DWORD disposition = 0;
   Key userOnly;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, TEXT("UserOnly"), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                             userOnly.out(), &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
-  ASSERT_EQ(SetString(userOnly.get(), "v", "u"), ERROR_SUCCESS);
-  EXPECT_EQ(Read(HKEY_CURRENT_USER, std::string(kUser) + "UserOnly", "v"), "u");
   EXPECT_FALSE(Exists(HKEY_LOCAL_MACHINE, std::string(kMachine) + "UserOnly"));
+}
+
+// A key in both halves shows the values of both: the user's first, a name in
+// both once with the user's data; reading and counting agree with enumeration.
+TEST_F(RegistryClasses, ValuesOfBothHalvesAreMerged) {
+  Key machine, user, merged;
+  ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, std::string(kMachine) + "Shared", &machine, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(Open(HKEY_CURRENT_USER, std::string(kUser) + "Shared", &user, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(machine.get(), "OnlyMachine", "m"), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(user.get(), "OnlyUser", "u"), ERROR_SUCCESS);
+  ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "Shared", &merged, KEY_ALL_ACCESS), ERROR_SUCCESS);
+
+  std::vector<std::string> listed;
+  for (DWORD i = 0;; ++i) {
+    char16_t name[32], data[32];
+    DWORD size = 32, bytes = sizeof data;
+    if (RegEnumValueW(merged.get(), i, name, &size, nullptr, nullptr, reinterpret_cast<BYTE *>(data), &bytes))
+      break;
+    listed.push_back(U8(name) + "=" + U8(data));
+  }
+  EXPECT_EQ(listed, (std::vector<std::string>{"=user", "OnlyUser=u", "OnlyMachine=m"}));
+  EXPECT_EQ(GetString(merged.get(), "OnlyMachine"), "m");
+  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "Shared", "onlymachine"), "m");
+  DWORD values = 0, longestName = 0;
+  ASSERT_EQ(RegQueryInfoKeyW(merged.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                             &longestName, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(values, 3u);
+  EXPECT_EQ(longestName, 11u);
+
+  // Deleting removes the value that reading finds, so the machine's shows again.
+  ASSERT_EQ(RegDeleteValueW(merged.get(), nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(GetString(merged.get(), ""), "machine");
+  EXPECT_EQ(RegDeleteValueW(merged.get(), TEXT("OnlyMachine")), ERROR_SUCCESS);
+  EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, std::string(kMachine) + "Shared", "OnlyMachine"), "");
+  EXPECT_EQ(RegDeleteValueW(merged.get(), TEXT("OnlyMachine")), ERROR_FILE_NOT_FOUND);
+}
+
+// A handle keeps to the key it was opened on: once that key is deleted the
+// handle fails with ERROR_KEY_DELETED rather than reading the other half.
+TEST_F(RegistryClasses, HandleOfADeletedHalfGivesKeyDeleted) {
+  Key shared, machineOnly;
+  ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "Shared", &shared, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "MachineOnly", &machineOnly, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, TEXT("Software\\Classes\\Shared")), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, TEXT("SOFTWARE\\Classes\\MachineOnly")), ERROR_SUCCESS);
+  for (HKEY handle : {shared.get(), machineOnly.get()}) {
+    LSTATUS status = 0;
+    GetString(handle, "", &status);
+    EXPECT_EQ(status, ERROR_KEY_DELETED);
+    EXPECT_EQ(SetString(handle, "v", "x"), ERROR_KEY_DELETED);
+    char16_t name[16];
+    DWORD size = 16;
+    EXPECT_EQ(RegEnumKeyExW(handle, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegEnumValueW(handle, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+    EXPECT_EQ(Open(handle, "FromMachine"), ERROR_KEY_DELETED);
+    EXPECT_EQ(Create(handle, "New"), ERROR_KEY_DELETED);
+  }
+  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "Shared", ""), "machine") << "a new handle finds the machine's key";
+  EXPECT_FALSE(Exists(HKEY_CURRENT_USER, std::string(kUser) + "Shared\\New"));
 }
 
 TEST_F(RegistryClasses, DeletesRemoveTheKeyThatReadingFinds) {
@@ -128,6 +214,10 @@ TEST_F(RegistryClasses, ReadOnlyMachineRefusesMachineWritesAndKeepsReads) {
   EXPECT_EQ(Subkeys(machineKey.get()).size(), 0u);
   EXPECT_EQ(Create(HKEY_CURRENT_USER, std::string(kUser) + "CLSID\\{x}"), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, TEXT("UserOnly")), ERROR_SUCCESS);
+  Key shared;
+  ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "Shared", &shared, KEY_ALL_ACCESS), ERROR_SUCCESS) << "its user half is writable";
+  EXPECT_EQ(SetString(shared.get(), "v", "x"), ERROR_SUCCESS);
+  EXPECT_EQ(Create(shared.get(), "Child"), ERROR_SUCCESS);
   seams::SetMachineReadOnly(false);
   EXPECT_EQ(Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\New"), ERROR_SUCCESS);
 }

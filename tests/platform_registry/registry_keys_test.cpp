@@ -108,6 +108,20 @@ TEST_F(RegistryKeys, DeleteKeyRefusesKeysWithSubkeysButNotWithValues) {
   EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, TEXT("")), ERROR_ACCESS_DENIED) << "roots stay";
 }
 
+// HKEY_LOCAL_MACHINE\SOFTWARE stands for a hive: it stays, and a deletion that
+// would take it fails whole.
+TEST_F(RegistryKeys, TheSoftwareHiveCannotBeDeleted) {
+  ASSERT_EQ(Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovin"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, TEXT("SOFTWARE")), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tovin"));
+  Key software;
+  ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, "SOFTWARE", &software, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteTreeW(software.get(), nullptr), ERROR_SUCCESS) << "its contents can go";
+  EXPECT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, TEXT("SOFTWARE")), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, "SOFTWARE"));
+}
+
 TEST_F(RegistryKeys, DeleteTreeRemovesTheSubtreeOrOnlyTheContents) {
   ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\T\\A\\B\\C"), ERROR_SUCCESS);
   ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\T\\D"), ERROR_SUCCESS);
