@@ -1,5 +1,6 @@
 // The Windows API as the system and its hosts use it.
 #pragma once
+#include "excpt.h"
 #include "winnt.h"
 #include "windef.h"
 #include "winerror.h"

@@ -9,7 +9,21 @@
 #define BI_JPEG 4L
 #define BI_PNG 5L
 
+// GetObjectType results.
+#define OBJ_PEN 1
+#define OBJ_BRUSH 2
+#define OBJ_DC 3
+#define OBJ_METADC 4
+#define OBJ_PAL 5
+#define OBJ_FONT 6
 #define OBJ_BITMAP 7
+#define OBJ_REGION 8
+#define OBJ_METAFILE 9
+#define OBJ_MEMDC 10
+#define OBJ_EXTPEN 11
+#define OBJ_ENHMETADC 12
+#define OBJ_ENHMETAFILE 13
+#define OBJ_COLORSPACE 14
 
 #pragma pack(push, 2)
 typedef struct tagBITMAPFILEHEADER {
@@ -128,7 +142,7 @@ typedef struct tagBITMAP {
   WORD bmPlanes;
   WORD bmBitsPixel;
   LPVOID bmBits;
-} BITMAP, *PBITMAP, *LPBITMAP;
+} BITMAP, *PBITMAP, *NPBITMAP, *LPBITMAP;
 
 WINGDIAPI int WINAPI GetObjectW(HANDLE h, int c, LPVOID pv);
 WINGDIAPI BOOL WINAPI DeleteObject(HGDIOBJ ho);

@@ -1,5 +1,7 @@
 #include "gdi_bmp_decode.h"
 
+#include "gdi_bmp_rle.h"
+
 #include <algorithm>
 #include <array>
 
@@ -98,6 +100,9 @@ DWORD ReadLayout(const uint8_t *data, size_t size, Layout *l, size_t *paletteAt)
       after += 12;
     }
     l->masks = {U32(m), U32(m + 4), U32(m + 8)};
+  } else if (l->compression == BI_RLE8 || l->compression == BI_RLE4) {
+    // Each run-length scheme belongs to one depth, and compressed images are bottom-up only.
+    if (l->bpp != (l->compression == BI_RLE8 ? 8u : 4u) || l->topDown) return ERROR_INVALID_DATA;
   } else if (l->compression != BI_RGB) {
     return ERROR_BAD_FORMAT;
   }
@@ -126,8 +131,9 @@ DWORD DecodeBmp(const uint8_t *data, size_t size, bool transparent, Bitmap *out)
 
   const uint64_t paletteEnd = uint64_t(paletteAt) + l.colours * l.entrySize;
   if (paletteEnd > size || offBits < paletteEnd || offBits > size) return ERROR_INVALID_DATA;
+  const bool rle = l.compression == BI_RLE8 || l.compression == BI_RLE4;
   const uint64_t stride = ((uint64_t(l.width) * l.bpp + 31) / 32) * 4;
-  if (stride * uint64_t(l.height) > size - offBits) return ERROR_INVALID_DATA;
+  if (!rle && stride * uint64_t(l.height) > size - offBits) return ERROR_INVALID_DATA;
 
   std::array<Channel, 3> channels;
   if (l.compression == BI_BITFIELDS) {
@@ -151,8 +157,17 @@ DWORD DecodeBmp(const uint8_t *data, size_t size, bool transparent, Bitmap *out)
   }
 
   const uint8_t *bits = data + offBits;
+  // Compressed images are expanded to one index a byte, bottom row first, and
+  // then read as uncompressed 8-bit rows.
+  std::vector<uint8_t> expanded;
+  if (rle) {
+    if (DWORD e = ExpandRle(bits, size - offBits, l.bpp, l.width, l.height, &expanded); e != ERROR_SUCCESS) return e;
+    bits = expanded.data();
+  }
+  const unsigned rowBpp = rle ? 8 : l.bpp;
+  const uint64_t rowStride = rle ? uint64_t(l.width) : stride;
   if (transparent && l.bpp <= 8) {
-    const unsigned first = bits[0] >> (8 - l.bpp);
+    const unsigned first = bits[0] >> (8 - rowBpp);
     palette[first] = kWindowColour;
   }
 
@@ -162,12 +177,12 @@ DWORD DecodeBmp(const uint8_t *data, size_t size, bool transparent, Bitmap *out)
   bm.bitsPixel = static_cast<WORD>(l.bpp);
   bm.pixels.resize(size_t(l.width * l.height));
   for (int64_t y = 0; y < l.height; ++y) {
-    const uint8_t *row = bits + stride * uint64_t(y);
+    const uint8_t *row = bits + rowStride * uint64_t(y);
     const int64_t outRow = l.topDown ? y : l.height - 1 - y;
     uint32_t *dst = bm.pixels.data() + outRow * l.width;
     for (int64_t x = 0; x < l.width; ++x) {
       uint32_t colour = 0;
-      switch (l.bpp) {
+      switch (rowBpp) {
         case 1: colour = palette[(row[x >> 3] >> (7 - (x & 7))) & 1]; break;
         case 4: colour = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
         case 8: colour = palette[row[x]]; break;

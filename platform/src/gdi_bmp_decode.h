@@ -15,11 +15,13 @@ constexpr int64_t kMaxBitmapPixels = int64_t(1) << 24;
 
 // Decodes a whole bitmap file: BITMAPFILEHEADER followed by a core (12),
 // info (40), V2 (52), V3 (56), V4 (108) or V5 (124) header; 1, 4, 8, 16, 24
-// or 32 bits per pixel, BI_RGB or BI_BITFIELDS, bottom-up or top-down.
-// Every size, offset and count is checked against the data. Returns
+// or 32 bits per pixel, BI_RGB or BI_BITFIELDS, bottom-up or top-down, and
+// bottom-up BI_RLE8 (8 bits) and BI_RLE4 (4 bits), read to the end of the file.
+// Every size, offset, count and run is checked against the data. Returns
 // ERROR_SUCCESS and fills *out, or ERROR_BAD_FORMAT (not a bitmap file, or a
-// kind it does not decode, such as run-length compression) or
-// ERROR_INVALID_DATA (a bitmap file whose fields contradict the data).
+// kind it does not decode, such as BI_JPEG) or ERROR_INVALID_DATA (a bitmap
+// file whose fields contradict the data, including a run-length scheme on
+// another depth or a top-down image, and a run or delta leaving the image).
 // `transparent` replaces the colour-table entry of the first pixel with the
 // window colour (white), as LR_LOADTRANSPARENT does.
 DWORD DecodeBmp(const uint8_t *data, size_t size, bool transparent, Bitmap *out);

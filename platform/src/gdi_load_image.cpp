@@ -49,10 +49,17 @@ DWORD ErrorFromErrno(int e) {
   }
 }
 
-// Reads the whole regular file; on failure returns the Win32 code.
+// The last error for a path that names something other than a regular file.
+DWORD NotAFile(const struct stat &st) { return S_ISDIR(st.st_mode) ? ERROR_ACCESS_DENIED : ERROR_BAD_FORMAT; }
+
+// Reads the whole regular file; on failure returns the Win32 code:
+// ERROR_ACCESS_DENIED for a directory, ERROR_BAD_FORMAT for another kind of
+// file (pipe, device, socket) or one too large to hold a bitmap.
 DWORD ReadWholeFile(const std::string &path, std::vector<uint8_t> *data) {
-  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) {
+  // Opening a pipe or device can block or act on the device, so only what is a
+  // regular file before the open is opened, without waiting, and checked again after.
+  struct stat before;
+  if (stat(path.c_str(), &before) != 0) {
     const int e = errno;
     // As on Windows, a missing directory on the way is a missing path, not a missing file.
     if (e == ENOENT) {
@@ -63,10 +70,13 @@ DWORD ReadWholeFile(const std::string &path, std::vector<uint8_t> *data) {
     }
     return ErrorFromErrno(e);
   }
+  if (!S_ISREG(before.st_mode)) return NotAFile(before);
+  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (fd.get() < 0) return ErrorFromErrno(errno);
   struct stat st;
   if (fstat(fd.get(), &st) != 0) return ErrorFromErrno(errno);
-  if (S_ISDIR(st.st_mode)) return ERROR_ACCESS_DENIED;
-  if (!S_ISREG(st.st_mode) || st.st_size > kMaxFileSize) return ERROR_BAD_FORMAT;
+  if (!S_ISREG(st.st_mode)) return NotAFile(st);
+  if (st.st_size > kMaxFileSize) return ERROR_BAD_FORMAT;
   data->resize(static_cast<size_t>(st.st_size));
   size_t done = 0;
   while (done < data->size()) {

@@ -79,7 +79,7 @@ TEST_F(CommandTest, GetCommandStringRequestTypes) {
         EXPECT_EQ('x', buffer[c.text.size() + 1]) << c.name;
         break;
       case Case::kWide:
-        EXPECT_EQ(U16(c.text), std::u16string(reinterpret_cast<const char16_t *>(buffer))) << c.name;
+        EXPECT_EQ(U16(c.text), std::basic_string<WCHAR>(reinterpret_cast<const WCHAR *>(buffer))) << c.name;
         EXPECT_EQ('x', buffer[(c.text.size() + 1) * 2]) << c.name;
         break;
     }
@@ -102,23 +102,23 @@ TEST_F(CommandTest, InvokeCommandRefusalsLaunchNothing) {
       {"no CopyApp value",
        [] {
          host::ClearSettings();
-         host::SetSettingText(u"CopyBmp", u"x.bmp");
+         host::SetSettingText(TEXT("CopyBmp"), TEXT("x.bmp"));
        },
        Offset(0), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
-      {"CopyApp over 1000 bytes", [] { host::SetSettingText(u"CopyApp", std::u16string(500, u'a')); }, Offset(0),
+      {"CopyApp over 1000 bytes", [] { host::SetSettingText(TEXT("CopyApp"), std::basic_string<WCHAR>(500, TEXT('a'))); }, Offset(0),
        HRESULT_FROM_WIN32(ERROR_MORE_DATA)},
       {"a program that does not exist",
-       [&] { host::SetSettingText(u"CopyApp", U16(directory.path() + "/missing")); }, Offset(0),
+       [&] { host::SetSettingText(TEXT("CopyApp"), U16(directory.path() + "/missing")); }, Offset(0),
        HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
       {"a program in a folder that does not exist",
-       [&] { host::SetSettingText(u"CopyApp", U16(directory.path() + "/none/missing")); }, Offset(0),
+       [&] { host::SetSettingText(TEXT("CopyApp"), U16(directory.path() + "/none/missing")); }, Offset(0),
        HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
-      {"a folder as program", [&] { host::SetSettingText(u"CopyApp", U16(directory.path())); }, Offset(0),
+      {"a folder as program", [&] { host::SetSettingText(TEXT("CopyApp"), U16(directory.path())); }, Offset(0),
        HRESULT_FROM_WIN32(ERROR_NO_ASSOCIATION)},
   };
-  ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"C:\\target"}));
+  ASSERT_EQ(S_OK, host::InitializeWith(init_, {TEXT("C:\\target")}));
   for (const Case &c : cases) {
-    host::SetSettingText(u"CopyApp", U16(ACTIVATION_ECHO_PATH));
+    host::SetSettingText(TEXT("CopyApp"), U16(ACTIVATION_ECHO_PATH));
     c.arrange();
     seams::Reset();
     const unsigned registryReads = seams::CallCount("RegOpenKeyExW");
@@ -131,22 +131,22 @@ TEST_F(CommandTest, InvokeCommandRefusalsLaunchNothing) {
 }
 
 TEST_F(CommandTest, InvokeCommandWithoutAKeptPathLaunchesNothing) {
-  host::SetSettingText(u"CopyApp", U16(ACTIVATION_ECHO_PATH));
+  host::SetSettingText(TEXT("CopyApp"), U16(ACTIVATION_ECHO_PATH));
   EXPECT_EQ(E_UNEXPECTED, Invoke(Offset(0)));
   EXPECT_EQ(0u, seams::CallCount("ShellExecuteW"));
 }
 
 TEST_F(CommandTest, TheLaunchPassesThePathUnquotedAfterThePrefix) {
   host::TempDirectory directory;
-  host::SetSettingText(u"CopyApp", U16(ACTIVATION_ECHO_PATH));
+  host::SetSettingText(TEXT("CopyApp"), U16(ACTIVATION_ECHO_PATH));
   struct Case {
-    std::u16string path;
+    std::basic_string<WCHAR> path;
     std::string parameters;
     std::vector<std::string> arguments;  // as the program receives them
   } cases[] = {
-      {u"D:\\Backup 2011", " /oD:\\Backup 2011", {"/oD:\\Backup", "2011"}},
-      {u"C:\\", " /oC:\\", {"/oC:\\"}},
-      {u"E:\\Stra\u00dfe", " /oE:\\Stra\xc3\x9f" "e", {"/oE:\\Stra\xc3\x9f" "e"}},
+      {TEXT("D:\\Backup 2011"), " /oD:\\Backup 2011", {"/oD:\\Backup", "2011"}},
+      {TEXT("C:\\"), " /oC:\\", {"/oC:\\"}},
+      {TEXT("E:\\Stra\u00dfe"), " /oE:\\Stra\xc3\x9f" "e", {"/oE:\\Stra\xc3\x9f" "e"}},
   };
   int n = 0;
   for (const Case &c : cases) {
@@ -168,9 +168,9 @@ TEST_F(CommandTest, TheLaunchPassesThePathUnquotedAfterThePrefix) {
 
 // "CopyApp" filling all 1000 bytes without a NUL ends inside the buffer.
 TEST_F(CommandTest, AnUnterminatedApplicationPathOfMaximalSize) {
-  const std::u16string application(500, u'q');
-  host::SetSettingBytes(u"CopyApp", application.data(), 1000);
-  ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"C:\\t"}));
+  const std::basic_string<WCHAR> application(500, TEXT('q'));
+  host::SetSettingBytes(TEXT("CopyApp"), application.data(), 1000);
+  ASSERT_EQ(S_OK, host::InitializeWith(init_, {TEXT("C:\\t")}));
   seams::FailOperation("ShellExecuteW", 42);  // answers as a started program, starts none
   seams::SetRecording(true);
   EXPECT_EQ(S_OK, Invoke(Offset(0)));
@@ -181,20 +181,20 @@ TEST_F(CommandTest, AnUnterminatedApplicationPathOfMaximalSize) {
 // The road of one menu, as the file manager walks it.
 TEST_F(CommandTest, RightClickShowHelpAndPick) {
   host::TempDirectory directory;
-  host::SetSettingText(u"CopyApp", U16(ACTIVATION_ECHO_PATH));
+  host::SetSettingText(TEXT("CopyApp"), U16(ACTIVATION_ECHO_PATH));
   const std::string output = directory.path() + "/echo";
   host::SetEchoOutput(output);
 
-  ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"D:\\Backup 2011", u"D:\\Other"}));
-  HMENU popup = host::MenuWith({u"Open", u"Properties"});
+  ASSERT_EQ(S_OK, host::InitializeWith(init_, {TEXT("D:\\Backup 2011"), TEXT("D:\\Other")}));
+  HMENU popup = host::MenuWith({TEXT("Open"), TEXT("Properties")});
   ASSERT_EQ(1, menu_->QueryContextMenu(popup, 1, 3000, 3999, CMF_NORMAL | CMF_EXPLORE));
   host::MenuItem item;
   ASSERT_TRUE(host::ReadMenuItem(popup, 1, &item));
-  EXPECT_EQ(u"Paste with Tovin Copy", item.text);
+  EXPECT_EQ(TEXT("Paste with Tovin Copy"), item.text);
   EXPECT_EQ(3000u, item.id);
-  char16_t help[64] = {};
+  WCHAR help[64] = {};
   ASSERT_EQ(S_OK, menu_->GetCommandString(item.id - 3000, GCS_HELPTEXTW, nullptr, reinterpret_cast<char *>(help), 64));
-  EXPECT_EQ(u"Paste files from clipboard using Tovin Copy", std::u16string(help));
+  EXPECT_EQ(TEXT("Paste files from clipboard using Tovin Copy"), std::basic_string<WCHAR>(help));
   ASSERT_EQ(S_OK, Invoke(Offset(item.id - 3000)));
   std::vector<std::string> lines;
   ASSERT_TRUE(host::WaitForEcho(output, &lines));

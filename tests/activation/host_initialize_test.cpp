@@ -12,7 +12,7 @@ class InitializeTest : public HostTest {
  protected:
   void SetUp() override {
     HostTest::SetUp();
-    host::SetSettingText(u"CopyApp", u"/usr/bin/tovin-copy");
+    host::SetSettingText(TEXT("CopyApp"), TEXT("/usr/bin/tovin-copy"));
     init_ = Create<IShellExtInit>(IID_IShellExtInit);
     ASSERT_NE(nullptr, init_);
     ASSERT_EQ(S_OK, init_->QueryInterface(IID_IContextMenu, reinterpret_cast<void **>(&menu_)));
@@ -44,30 +44,30 @@ class InitializeTest : public HostTest {
 };
 
 TEST_F(InitializeTest, SelectionsAndTheirOutcome) {
-  const std::u16string longest(259, u'a');
-  const std::u16string tooLong(260, u'b');
+  const std::basic_string<WCHAR> longest(259, TEXT('a'));
+  const std::basic_string<WCHAR> tooLong(260, TEXT('b'));
   struct Case {
     const char *name;
     std::function<HRESULT(IShellExtInit *)> run;
     HRESULT result;
     std::string kept;  // after an earlier Initialize kept "C:\Before"
   } cases[] = {
-      {"one wide name", [](IShellExtInit *i) { return host::InitializeWith(i, {u"D:\\Backup 2011"}); }, S_OK,
+      {"one wide name", [](IShellExtInit *i) { return host::InitializeWith(i, {TEXT("D:\\Backup 2011")}); }, S_OK,
        " /oD:\\Backup 2011"},
-      {"one ANSI name", [](IShellExtInit *i) { return host::InitializeWith(i, {u"E:\\Ansi dir"}, false); }, S_OK,
+      {"one ANSI name", [](IShellExtInit *i) { return host::InitializeWith(i, {TEXT("E:\\Ansi dir")}, false); }, S_OK,
        " /oE:\\Ansi dir"},
       {"several names keep the first",
-       [](IShellExtInit *i) { return host::InitializeWith(i, {u"C:\\", u"C:\\b", u"C:\\c"}); }, S_OK, " /oC:\\"},
+       [](IShellExtInit *i) { return host::InitializeWith(i, {TEXT("C:\\"), TEXT("C:\\b"), TEXT("C:\\c")}); }, S_OK, " /oC:\\"},
       {"the second name unreadable",
        [](IShellExtInit *i) {
          seams::FailOperation("DragQueryFileW", ERROR_INVALID_PARAMETER, 0, "1");
-         return host::InitializeWith(i, {u"C:\\one", u"C:\\two", u"C:\\three"});
+         return host::InitializeWith(i, {TEXT("C:\\one"), TEXT("C:\\two"), TEXT("C:\\three")});
        },
        E_INVALIDARG, " /oC:\\one"},
       {"the first name unreadable",
        [](IShellExtInit *i) {
          seams::FailOperation("DragQueryFileW", ERROR_INVALID_PARAMETER, 0, "0");
-         return host::InitializeWith(i, {u"C:\\one", u"C:\\two"});
+         return host::InitializeWith(i, {TEXT("C:\\one"), TEXT("C:\\two")});
        },
        E_INVALIDARG, " /oC:\\Before"},
       {"a name of 259 characters", [&](IShellExtInit *i) { return host::InitializeWith(i, {longest}); }, S_OK,
@@ -75,7 +75,7 @@ TEST_F(InitializeTest, SelectionsAndTheirOutcome) {
       {"a name of 260 characters", [&](IShellExtInit *i) { return host::InitializeWith(i, {tooLong}); },
        E_INVALIDARG, " /oC:\\Before"},
       {"a long name after a good one",
-       [&](IShellExtInit *i) { return host::InitializeWith(i, {u"C:\\good", tooLong}); }, E_INVALIDARG,
+       [&](IShellExtInit *i) { return host::InitializeWith(i, {TEXT("C:\\good"), tooLong}); }, E_INVALIDARG,
        " /oC:\\good"},
       {"an empty drop list", [](IShellExtInit *i) { return host::InitializeWith(i, {}); }, E_INVALIDARG,
        " /oC:\\Before"},
@@ -83,7 +83,7 @@ TEST_F(InitializeTest, SelectionsAndTheirOutcome) {
        " /oC:\\Before"},
       {"GetData refuses",
        [](IShellExtInit *i) {
-         host::FileDropObject *data = new host::FileDropObject({u"C:\\x"}, true);
+         host::FileDropObject *data = new host::FileDropObject({TEXT("C:\\x")}, true);
          data->FailGetData(DV_E_FORMATETC);
          HRESULT hr = i->Initialize(nullptr, data, nullptr);
          data->Release();
@@ -92,7 +92,7 @@ TEST_F(InitializeTest, SelectionsAndTheirOutcome) {
        E_INVALIDARG, " /oC:\\Before"},
       {"a medium that is no global block",
        [](IShellExtInit *i) {
-         host::FileDropObject *data = new host::FileDropObject({u"C:\\x"}, true);
+         host::FileDropObject *data = new host::FileDropObject({TEXT("C:\\x")}, true);
          data->HandOutMedium(TYMED_ISTREAM);
          HRESULT hr = i->Initialize(nullptr, data, nullptr);
          data->Release();
@@ -103,12 +103,12 @@ TEST_F(InitializeTest, SelectionsAndTheirOutcome) {
        [](IShellExtInit *i) {
          // The data object's own lock is the first call, the extension's the second.
          seams::FailOperation("GlobalLock", ERROR_INVALID_HANDLE, 2);
-         return host::InitializeWith(i, {u"C:\\x"});
+         return host::InitializeWith(i, {TEXT("C:\\x")});
        },
        E_INVALIDARG, " /oC:\\Before"},
   };
   for (const Case &c : cases) {
-    ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"C:\\Before"})) << c.name;
+    ASSERT_EQ(S_OK, host::InitializeWith(init_, {TEXT("C:\\Before")})) << c.name;
     EXPECT_EQ(c.result, c.run(init_)) << c.name;
     seams::ClearFaults();
     EXPECT_EQ(c.kept, KeptParameters()) << c.name;
@@ -117,7 +117,7 @@ TEST_F(InitializeTest, SelectionsAndTheirOutcome) {
 
 TEST_F(InitializeTest, GetDataIsAskedForTheDropListInGlobalMemory) {
   struct Recorder : host::FileDropObject {
-    Recorder() : FileDropObject({u"C:\\x"}, true) {}
+    Recorder() : FileDropObject({TEXT("C:\\x")}, true) {}
     STDMETHOD(GetData)(FORMATETC *format, STGMEDIUM *medium) override {
       seen = *format;
       return FileDropObject::GetData(format, medium);
@@ -135,14 +135,14 @@ TEST_F(InitializeTest, GetDataIsAskedForTheDropListInGlobalMemory) {
 }
 
 TEST_F(InitializeTest, ALaterSelectionReplacesThePath) {
-  ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"C:\\first"}));
-  ASSERT_EQ(S_OK, host::InitializeWith(init_, {u"C:\\second"}));
+  ASSERT_EQ(S_OK, host::InitializeWith(init_, {TEXT("C:\\first")}));
+  ASSERT_EQ(S_OK, host::InitializeWith(init_, {TEXT("C:\\second")}));
   EXPECT_EQ(" /oC:\\second", KeptParameters());
 }
 
 TEST_F(InitializeTest, WithoutAnyKeptPathNothingIsLaunched) {
   EXPECT_EQ("(none)", KeptParameters());
-  ASSERT_EQ(E_INVALIDARG, host::InitializeWith(init_, {std::u16string(300, u'c')}));
+  ASSERT_EQ(E_INVALIDARG, host::InitializeWith(init_, {std::basic_string<WCHAR>(300, TEXT('c'))}));
   EXPECT_EQ("(none)", KeptParameters());
 }
 

@@ -16,7 +16,7 @@ class MenuTest : public HostTest {
     HostTest::SetUp();
     menu_ = Create<IContextMenu>(IID_IContextMenu);
     ASSERT_NE(nullptr, menu_);
-    popup_ = host::MenuWith({u"Open", u"Cut", u"Copy"});
+    popup_ = host::MenuWith({TEXT("Open"), TEXT("Cut"), TEXT("Copy")});
   }
   void TearDown() override {
     if (menu_) menu_->Release();
@@ -49,7 +49,7 @@ TEST_F(MenuTest, FlagsDecideWhetherTheItemIsAdded) {
       {"CMF_DEFAULTONLY | CMF_EXPLORE", CMF_DEFAULTONLY | CMF_EXPLORE, 0},
   };
   for (const Case &c : cases) {
-    HMENU popup = host::MenuWith({u"Open"});
+    HMENU popup = host::MenuWith({TEXT("Open")});
     seams::Reset();
     EXPECT_EQ(c.result, menu_->QueryContextMenu(popup, 0, 7, 100, c.flags)) << c.name;
     EXPECT_EQ(1 + c.result, GetMenuItemCount(popup)) << c.name;
@@ -69,23 +69,23 @@ TEST_F(MenuTest, TheItemTakesTheOfferedPositionAndFirstIdentifier) {
     UINT idCmdLast;
   } cases[] = {{0, 100, 200}, {1, 5, 5}, {3, 40000, 40001}, {2, 300, 10}};
   for (const Case &c : cases) {
-    HMENU popup = host::MenuWith({u"Open", u"Cut", u"Copy"});
+    HMENU popup = host::MenuWith({TEXT("Open"), TEXT("Cut"), TEXT("Copy")});
     EXPECT_EQ(1, menu_->QueryContextMenu(popup, c.indexMenu, c.idCmdFirst, c.idCmdLast, CMF_NORMAL));
     ASSERT_EQ(4, GetMenuItemCount(popup));
     host::MenuItem item;
     ASSERT_TRUE(host::ReadMenuItem(popup, c.indexMenu, &item)) << c.indexMenu;
     EXPECT_EQ(c.idCmdFirst, item.id);
     EXPECT_EQ(static_cast<UINT>(MFT_STRING), item.type);
-    EXPECT_EQ(u"Paste with Tovin Copy", item.text);
+    EXPECT_EQ(TEXT("Paste with Tovin Copy"), item.text);
     EXPECT_EQ(nullptr, item.checked);
     // The others keep their order around it.
-    std::vector<std::u16string> texts;
+    std::vector<std::basic_string<WCHAR>> texts;
     for (UINT i = 0; i < 4; ++i) {
       host::MenuItem other;
       ASSERT_TRUE(host::ReadMenuItem(popup, i, &other));
       if (i != c.indexMenu) texts.push_back(other.text);
     }
-    EXPECT_EQ((std::vector<std::u16string>{u"Open", u"Cut", u"Copy"}), texts);
+    EXPECT_EQ((std::vector<std::basic_string<WCHAR>>{TEXT("Open"), TEXT("Cut"), TEXT("Copy")}), texts);
     DestroyMenu(popup);
   }
 }
@@ -129,7 +129,7 @@ class MenuBitmapTest : public MenuTest {
 };
 
 TEST_F(MenuBitmapTest, ALoadableBitmapBecomesBothCheckMarks) {
-  host::SetSettingText(u"CopyBmp", U16(bmpPath_));
+  host::SetSettingText(TEXT("CopyBmp"), U16(bmpPath_));
   seams::SetRecording(true);
   EXPECT_EQ(1, menu_->QueryContextMenu(popup_, 1, 10, 20, CMF_NORMAL));
   EXPECT_EQ("by position, size=" + std::to_string(sizeof(MENUITEMINFOW)) + ", mask=26, id=10, cch=21, text=Paste with Tovin Copy",
@@ -152,8 +152,8 @@ TEST_F(MenuBitmapTest, ALoadableBitmapBecomesBothCheckMarks) {
 }
 
 TEST_F(MenuBitmapTest, EveryBitmapLoadedGoesWithTheObject) {
-  host::SetSettingText(u"CopyBmp", U16(bmpPath_));
-  HMENU second = host::MenuWith({u"Open"});
+  host::SetSettingText(TEXT("CopyBmp"), U16(bmpPath_));
+  HMENU second = host::MenuWith({TEXT("Open")});
   EXPECT_EQ(1, menu_->QueryContextMenu(popup_, 0, 10, 20, CMF_NORMAL));
   EXPECT_EQ(1, menu_->QueryContextMenu(second, 0, 10, 20, CMF_NORMAL));
   EXPECT_EQ(liveAtStart_ + 2, seams::LiveGdiObjects());
@@ -164,7 +164,7 @@ TEST_F(MenuBitmapTest, EveryBitmapLoadedGoesWithTheObject) {
 }
 
 TEST_F(MenuBitmapTest, ABitmapNoMenuTookIsDeletedAtOnce) {
-  host::SetSettingText(u"CopyBmp", U16(bmpPath_));
+  host::SetSettingText(TEXT("CopyBmp"), U16(bmpPath_));
   seams::FailOperation("InsertMenuItemW", ERROR_NOT_ENOUGH_MEMORY, 1);
   EXPECT_EQ(1, menu_->QueryContextMenu(popup_, 0, 10, 20, CMF_NORMAL));
   EXPECT_EQ(liveAtStart_, seams::LiveGdiObjects());
@@ -177,25 +177,25 @@ TEST_F(MenuBitmapTest, SettingsThatGiveNoBitmap) {
   fclose(file);
   struct Case {
     const char *name;
-    std::u16string value;  // empty: no value at all
+    std::basic_string<WCHAR> value;  // empty: no value at all
     bool keyExists;
   } cases[] = {
-      {"no settings key", u"", false},
-      {"no CopyBmp value", u"", true},
+      {"no settings key", TEXT(""), false},
+      {"no CopyBmp value", TEXT(""), true},
       {"a missing file", U16(directory_.path() + "/missing.bmp"), true},
       {"a file that is no bitmap", U16(notABitmap), true},
       {"a value over 520 bytes", U16(bmpPath_ + "/" + std::string(300, 'x')), true},
   };
   for (const Case &c : cases) {
     host::ClearSettings();
-    if (c.keyExists) host::SetSettingText(u"CopyApp", u"unused");
-    if (!c.value.empty()) host::SetSettingText(u"CopyBmp", c.value);
+    if (c.keyExists) host::SetSettingText(TEXT("CopyApp"), TEXT("unused"));
+    if (!c.value.empty()) host::SetSettingText(TEXT("CopyBmp"), c.value);
     HMENU popup = host::MenuWith({});
     EXPECT_EQ(1, menu_->QueryContextMenu(popup, 0, 10, 20, CMF_NORMAL)) << c.name;
     host::MenuItem item;
     ASSERT_TRUE(host::ReadMenuItem(popup, 0, &item)) << c.name;
     EXPECT_EQ(nullptr, item.checked) << c.name;
-    EXPECT_EQ(u"Paste with Tovin Copy", item.text) << c.name;
+    EXPECT_EQ(TEXT("Paste with Tovin Copy"), item.text) << c.name;
     EXPECT_EQ(liveAtStart_, seams::LiveGdiObjects()) << c.name;
     DestroyMenu(popup);
   }
@@ -208,8 +208,8 @@ TEST_F(MenuBitmapTest, UnterminatedAndOddSizedValuesStillEndInsideTheBuffer) {
   longPath += std::string(260 - longPath.size() - 4, 'p') + ".bmp";
   ASSERT_EQ(260u, longPath.size());
   host::WriteBmpFile(longPath, 2, 2);
-  const std::u16string full = U16(longPath);
-  const std::u16string shortPath = U16(bmpPath_);
+  const std::basic_string<WCHAR> full = U16(longPath);
+  const std::basic_string<WCHAR> shortPath = U16(bmpPath_);
   struct Case {
     const char *name;
     std::string bytes;
@@ -222,7 +222,7 @@ TEST_F(MenuBitmapTest, UnterminatedAndOddSizedValuesStillEndInsideTheBuffer) {
            "junk"},
   };
   for (const Case &c : cases) {
-    host::SetSettingBytes(u"CopyBmp", c.bytes.data(), static_cast<DWORD>(c.bytes.size()));
+    host::SetSettingBytes(TEXT("CopyBmp"), c.bytes.data(), static_cast<DWORD>(c.bytes.size()));
     HMENU popup = host::MenuWith({});
     EXPECT_EQ(1, menu_->QueryContextMenu(popup, 0, 10, 20, CMF_NORMAL)) << c.name;
     host::MenuItem item;

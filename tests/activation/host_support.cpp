@@ -1,10 +1,9 @@
 #include "host_support.h"
 
-#include <stdlib.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -17,17 +16,7 @@ namespace host {
 const CLSID kExtensionClsid = {0x1955A1E8, 0xC828, 0x42AF, {0xA5, 0x71, 0x08, 0x1D, 0x65, 0xB0, 0x7B, 0x83}};
 const IID kTypeLibraryInterface = {0xA2FA2CBA, 0xFA7A, 0x42EA, {0x8F, 0x96, 0x08, 0x0B, 0xAC, 0xFF, 0x03, 0x17}};
 
-std::u16string LibraryPath() { return testing_text::U16(TOVINCOPYSHL_PATH); }
-
-bool LibraryMapped() {
-  char resolved[4096];
-  if (!realpath(TOVINCOPYSHL_PATH, resolved)) return false;
-  std::ifstream maps("/proc/self/maps");
-  std::string line;
-  while (std::getline(maps, line))
-    if (line.find(resolved) != std::string::npos) return true;
-  return false;
-}
+std::basic_string<WCHAR> LibraryPath() { return testing_text::U16(TOVINCOPYSHL_PATH); }
 
 Library::Library() {
   module_ = LoadLibraryW(LibraryPath().c_str());
@@ -49,7 +38,7 @@ IClassFactory *Library::Factory() const {
   return static_cast<IClassFactory *>(factory);
 }
 
-FileDropObject::FileDropObject(std::vector<std::u16string> names, bool wide) : names_(std::move(names)), wide_(wide) {}
+FileDropObject::FileDropObject(std::vector<std::basic_string<WCHAR>> names, bool wide) : names_(std::move(names)), wide_(wide) {}
 
 HRESULT STDMETHODCALLTYPE FileDropObject::QueryInterface(REFIID iid, void **out) {
   if (!out) return E_POINTER;
@@ -77,9 +66,9 @@ HRESULT STDMETHODCALLTYPE FileDropObject::GetData(FORMATETC *format, STGMEDIUM *
   header.pFiles = sizeof(DROPFILES);
   header.fWide = wide_ ? TRUE : FALSE;
   std::memcpy(bytes.data(), &header, sizeof header);
-  for (const std::u16string &name : names_) {
+  for (const std::basic_string<WCHAR> &name : names_) {
     if (wide_) {
-      bytes.append(reinterpret_cast<const char *>(name.c_str()), (name.size() + 1) * sizeof(char16_t));
+      bytes.append(reinterpret_cast<const char *>(name.c_str()), (name.size() + 1) * sizeof(WCHAR));
     } else {
       bytes.append(testing_text::U8(name));
       bytes.push_back('\0');
@@ -102,7 +91,7 @@ HRESULT STDMETHODCALLTYPE FileDropObject::GetData(FORMATETC *format, STGMEDIUM *
   return S_OK;
 }
 
-HRESULT InitializeWith(IShellExtInit *init, const std::vector<std::u16string> &names, bool wide) {
+HRESULT InitializeWith(IShellExtInit *init, const std::vector<std::basic_string<WCHAR>> &names, bool wide) {
   FileDropObject *data = new FileDropObject(names, wide);
   HRESULT hr = init->Initialize(nullptr, data, nullptr);
   data->Release();
@@ -111,7 +100,7 @@ HRESULT InitializeWith(IShellExtInit *init, const std::vector<std::u16string> &n
 
 namespace {
 
-const char16_t kSettingsKey[] = u"Software\\Tovin Copy";
+const WCHAR kSettingsKey[] = TEXT("Software\\Tovin Copy");
 
 }  // namespace
 
@@ -120,7 +109,7 @@ void ClearSettings() {
   RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
 }
 
-void SetSettingBytes(const char16_t *name, const void *data, DWORD bytes) {
+void SetSettingBytes(const WCHAR *name, const void *data, DWORD bytes) {
   HKEY key = nullptr;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)
@@ -129,12 +118,12 @@ void SetSettingBytes(const char16_t *name, const void *data, DWORD bytes) {
   RegCloseKey(key);
 }
 
-void SetSettingText(const char16_t *name, const std::u16string &text) {
-  SetSettingBytes(name, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(char16_t)));
+void SetSettingText(const WCHAR *name, const std::basic_string<WCHAR> &text) {
+  SetSettingBytes(name, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR)));
 }
 
 bool ReadMenuItem(HMENU menu, UINT position, MenuItem *item) {
-  char16_t text[256] = {};
+  WCHAR text[256] = {};
   MENUITEMINFOW info = {};
   info.cbSize = sizeof(info);
   info.fMask = MIIM_ID | MIIM_TYPE | MIIM_CHECKMARKS;
@@ -149,16 +138,16 @@ bool ReadMenuItem(HMENU menu, UINT position, MenuItem *item) {
   return true;
 }
 
-HMENU MenuWith(const std::vector<std::u16string> &texts) {
+HMENU MenuWith(const std::vector<std::basic_string<WCHAR>> &texts) {
   HMENU menu = CreatePopupMenu();
   UINT position = 0;
-  for (const std::u16string &text : texts) {
+  for (const std::basic_string<WCHAR> &text : texts) {
     MENUITEMINFOW info = {};
     info.cbSize = sizeof(info);
     info.fMask = MIIM_ID | MIIM_TYPE;
     info.fType = MFT_STRING;
     info.wID = 1000 + position;
-    info.dwTypeData = const_cast<char16_t *>(text.c_str());
+    info.dwTypeData = const_cast<WCHAR *>(text.c_str());
     info.cch = static_cast<UINT>(text.size());
     InsertMenuItemW(menu, position++, TRUE, &info);
   }
@@ -188,11 +177,10 @@ void WriteBmpFile(const std::string &path, int width, int height) {
   out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
 }
 
-void SetEchoOutput(const std::string &path) { setenv("ACTIVATION_ECHO_OUTPUT", path.c_str(), 1); }
-
 bool WaitForEcho(const std::string &path, std::vector<std::string> *lines, int milliseconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (access(path.c_str(), F_OK) != 0) {
+  std::error_code error;
+  while (!std::filesystem::exists(path, error)) {
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }

@@ -54,7 +54,7 @@ class Library {
 };
 
 // The library's path as UTF-16.
-std::u16string LibraryPath();
+std::basic_string<WCHAR> LibraryPath();
 // True when the library's file is mapped into this process.
 bool LibraryMapped();
 
@@ -62,7 +62,7 @@ bool LibraryMapped();
 // global memory holding `names`, wide or ANSI. Reference counted; starts at 1.
 class FileDropObject : public DataObjectBase {
  public:
-  FileDropObject(std::vector<std::u16string> names, bool wide);
+  FileDropObject(std::vector<std::basic_string<WCHAR>> names, bool wide);
   // Makes GetData fail with `hr`, or succeed with another medium kind.
   void FailGetData(HRESULT hr) { getDataResult_ = hr; }
   void HandOutMedium(DWORD tymed) { tymed_ = tymed; }
@@ -78,7 +78,7 @@ class FileDropObject : public DataObjectBase {
   virtual ~FileDropObject() = default;
 
  private:
-  std::vector<std::u16string> names_;
+  std::vector<std::basic_string<WCHAR>> names_;
   bool wide_;
   ULONG references_ = 1;
   HRESULT getDataResult_ = S_OK;
@@ -87,25 +87,25 @@ class FileDropObject : public DataObjectBase {
 };
 
 // Initialize over a new drop object holding `names`; returns its result.
-HRESULT InitializeWith(IShellExtInit *init, const std::vector<std::u16string> &names, bool wide = true);
+HRESULT InitializeWith(IShellExtInit *init, const std::vector<std::basic_string<WCHAR>> &names, bool wide = true);
 
 // Per-user settings under HKEY_CURRENT_USER\Software\Tovin Copy.
 void ClearSettings();
-void SetSettingBytes(const char16_t *name, const void *data, DWORD bytes);
+void SetSettingBytes(const WCHAR *name, const void *data, DWORD bytes);
 // Stores the text with its NUL.
-void SetSettingText(const char16_t *name, const std::u16string &text);
+void SetSettingText(const WCHAR *name, const std::basic_string<WCHAR> &text);
 
 // One menu item as GetMenuItemInfoW reports it.
 struct MenuItem {
   UINT id = 0;
   UINT type = 0;
-  std::u16string text;
+  std::basic_string<WCHAR> text;
   HBITMAP checked = nullptr;
   HBITMAP unchecked = nullptr;
 };
 bool ReadMenuItem(HMENU menu, UINT position, MenuItem *item);
 // A popup menu with the given items (identifiers 1000, 1001, ...).
-HMENU MenuWith(const std::vector<std::u16string> &texts);
+HMENU MenuWith(const std::vector<std::basic_string<WCHAR>> &texts);
 
 using testing_files::TempDirectory;
 

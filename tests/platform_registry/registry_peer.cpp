@@ -13,9 +13,9 @@
 
 namespace {
 
-std::u16string Wide(const std::string &text) { return std::u16string(text.begin(), text.end()); }
+std::basic_string<WCHAR> Wide(const std::string &text) { return std::basic_string<WCHAR>(text.begin(), text.end()); }
 
-std::string Narrow(const char16_t *text) {
+std::string Narrow(const WCHAR *text) {
   std::string out;
   for (; *text; ++text) out += static_cast<char>(*text);
   return out;
@@ -25,7 +25,7 @@ LSTATUS Set(HKEY root, const std::string &path, const std::string &name, const s
   HKEY key = nullptr;
   LSTATUS r = RegCreateKeyExW(root, Wide(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
   if (r != ERROR_SUCCESS) return r;
-  std::u16string data = Wide(text);
+  std::basic_string<WCHAR> data = Wide(text);
   r = RegSetValueExW(key, Wide(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(data.c_str()),
                      static_cast<DWORD>((data.size() + 1) * 2));
   RegCloseKey(key);
@@ -42,7 +42,7 @@ int main(int argc, char **argv) {
   if (command == "set" && argc == 6) {
     std::printf("%ld\n", static_cast<long>(Set(root, path, argv[4], argv[5])));
   } else if (command == "get" && argc == 5) {
-    char16_t text[256] = {};
+    WCHAR text[256] = {};
     DWORD size = sizeof text - 2;
     LSTATUS r = RegGetValueW(root, Wide(path).c_str(), Wide(argv[4]).c_str(), RRF_RT_REG_SZ, nullptr, text, &size);
     std::printf("%ld %s\n", static_cast<long>(r), Narrow(text).c_str());

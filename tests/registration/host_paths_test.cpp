@@ -1,7 +1,11 @@
 // The library's own path in what registration writes: apostrophes, length
 // limits, and the type library it carries.
-#include <gtest/gtest.h>
+#include <windows.h>
 #include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "host_registration.h"
 #include "platform_seams.h"
@@ -87,7 +91,7 @@ TEST(LibraryTypeLib, DescribesTheClassAndItsInterface) {
     ASSERT_EQ(S_OK, info->GetDocumentation(-1, &name, nullptr, nullptr, nullptr));
     TYPEATTR *type = nullptr;
     ASSERT_EQ(S_OK, info->GetTypeAttr(&type));
-    types.push_back(U8(std::u16string(name, SysStringLen(name))) + " kind=" + std::to_string(type->typekind) +
+    types.push_back(U8(std::basic_string<WCHAR>(name, SysStringLen(name))) + " kind=" + std::to_string(type->typekind) +
                     " functions=" + std::to_string(type->cFuncs));
     info->ReleaseTypeAttr(type);
     SysFreeString(name);

@@ -72,9 +72,9 @@ std::string UnregisteredListing() {
   return Joined(lines);
 }
 
-std::string MachineClasses() { return Joined(Listing(HKEY_LOCAL_MACHINE, u"Software\\Classes")); }
+std::string MachineClasses() { return Joined(Listing(HKEY_LOCAL_MACHINE, TEXT("Software\\Classes"))); }
 
-std::string UserClasses() { return Joined(Listing(HKEY_CURRENT_USER, u"Software\\Classes")); }
+std::string UserClasses() { return Joined(Listing(HKEY_CURRENT_USER, TEXT("Software\\Classes"))); }
 
 std::string Joined(const std::vector<std::string> &lines) {
   std::string text;

@@ -14,8 +14,8 @@ using Lines = std::vector<std::string>;
 
 constexpr HRESULT kAccessDenied = static_cast<HRESULT>(0x80070005);
 const std::string kLibrary = TOVINCOPYSHL_PATH;
-const std::u16string kClassKey = u"CLSID\\{1955A1E8-C828-42AF-A571-081D65B07B83}";
-const std::u16string kFolderHandler = u"Folder\\ShellEx\\ContextMenuHandlers\\TovinCopyShlExt";
+const std::basic_string<WCHAR> kClassKey = TEXT("CLSID\\{1955A1E8-C828-42AF-A571-081D65B07B83}");
+const std::basic_string<WCHAR> kFolderHandler = TEXT("Folder\\ShellEx\\ContextMenuHandlers\\TovinCopyShlExt");
 
 class Registration : public ::testing::Test {
  protected:
@@ -30,13 +30,13 @@ TEST_F(Registration, WritesExactlyTheServersKeysIntoTheMachineClasses) {
   ASSERT_EQ(S_OK, library.Register());
   EXPECT_EQ(RegisteredListing(kLibrary), MachineClasses());
   EXPECT_TRUE(UserClasses().empty());
-  EXPECT_EQ(RegisteredListing(kLibrary), Joined(registry_listing::Listing(HKEY_CLASSES_ROOT, u"")));
+  EXPECT_EQ(RegisteredListing(kLibrary), Joined(registry_listing::Listing(HKEY_CLASSES_ROOT, TEXT(""))));
 }
 
 TEST_F(Registration, RegisteringAgainDropsWhatOthersAddedBelowForceRemoveKeys) {
   ASSERT_EQ(S_OK, library.Register());
-  Seed(HKEY_CLASSES_ROOT, kClassKey + u"\\Stale", u"v", u"x");
-  Seed(HKEY_CLASSES_ROOT, kFolderHandler + u"\\Stale");
+  Seed(HKEY_CLASSES_ROOT, kClassKey + TEXT("\\Stale"), TEXT("v"), TEXT("x"));
+  Seed(HKEY_CLASSES_ROOT, kFolderHandler + TEXT("\\Stale"));
   ASSERT_EQ(S_OK, library.Register());
   EXPECT_EQ(RegisteredListing(kLibrary), MachineClasses());
 }
@@ -47,7 +47,7 @@ TEST_F(Registration, RemovalKeepsNoRemoveKeysAndKeysHoldingForeignSubkeys) {
   EXPECT_EQ(UnregisteredListing(), MachineClasses());
 
   ASSERT_EQ(S_OK, library.Register());
-  Seed(HKEY_CLASSES_ROOT, kClassKey + u"\\InprocServer32\\Foreign");
+  Seed(HKEY_CLASSES_ROOT, kClassKey + TEXT("\\InprocServer32\\Foreign"));
   ASSERT_EQ(S_OK, library.Unregister());
   Lines expected{"AppID", "CLSID", "TypeLib"};
   for (std::string root : {"*", "Folder", "Drive", "Directory"})
@@ -69,7 +69,7 @@ TEST_F(Registration, UnregisteringWhatWasNeverRegisteredFailsCleanly) {
 // DllInstall's command line: "user" in any letter case selects per-user
 // registration; anything else, null included, registers for the machine.
 struct InstallCase {
-  const char16_t *commandLine;
+  const WCHAR *commandLine;
   bool perUser;
 };
 
@@ -83,13 +83,13 @@ TEST_P(Install, CommandLineChoosesWhereRegistrationGoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, Install,
-                         ::testing::Values(InstallCase{u"user", true}, InstallCase{u"USER", true},
-                                           InstallCase{u"uSeR", true}, InstallCase{u"users", false},
-                                           InstallCase{u"user ", false}, InstallCase{u"use", false},
-                                           InstallCase{u"", false}, InstallCase{nullptr, false}));
+                         ::testing::Values(InstallCase{TEXT("user"), true}, InstallCase{TEXT("USER"), true},
+                                           InstallCase{TEXT("uSeR"), true}, InstallCase{TEXT("users"), false},
+                                           InstallCase{TEXT("user "), false}, InstallCase{TEXT("use"), false},
+                                           InstallCase{TEXT(""), false}, InstallCase{nullptr, false}));
 
 TEST_F(Registration, AfterUserInstallLaterCallsStayPerUser) {
-  ASSERT_EQ(S_OK, library.Install(TRUE, u"user"));
+  ASSERT_EQ(S_OK, library.Install(TRUE, TEXT("user")));
   ASSERT_EQ(S_OK, library.Unregister());
   EXPECT_EQ(UnregisteredListing(), UserClasses());
   ASSERT_EQ(S_OK, library.Register());
@@ -100,12 +100,12 @@ TEST_F(Registration, AfterUserInstallLaterCallsStayPerUser) {
 TEST_F(Registration, PerUserTypeLibraryFallsBackToTheMachineWithoutThePerUserPair) {
   seams::HideExport("OLEAUT32.DLL", "RegisterTypeLibForUser");
   seams::HideExport("OLEAUT32.DLL", "UnRegisterTypeLibForUser");
-  ASSERT_EQ(S_OK, library.Install(TRUE, u"user"));
+  ASSERT_EQ(S_OK, library.Install(TRUE, TEXT("user")));
   const std::string machine = MachineClasses(), user = UserClasses();
   EXPECT_EQ(0u, machine.find("TypeLib\n")) << machine;
   EXPECT_EQ(std::string::npos, machine.find("CLSID")) << machine;
   EXPECT_EQ(std::string::npos, user.find("TypeLib")) << user;
-  ASSERT_EQ(S_OK, library.Install(FALSE, u"user"));
+  ASSERT_EQ(S_OK, library.Install(FALSE, TEXT("user")));
   EXPECT_EQ("TypeLib\n", MachineClasses());
 }
 
@@ -127,7 +127,7 @@ TEST_F(Registration, ReadOnlyMachineRefusesMachineRegistrationButNotPerUser) {
   EXPECT_EQ(scriptsBefore + 3, seams::CallCount("FindResourceW"));
   EXPECT_EQ("", MachineClasses());
 
-  EXPECT_EQ(S_OK, library.Install(TRUE, u"user"));
+  EXPECT_EQ(S_OK, library.Install(TRUE, TEXT("user")));
   EXPECT_EQ(RegisteredListing(kLibrary), UserClasses());
 }
 

@@ -21,7 +21,7 @@ struct RawValue {
 };
 
 // Reads `name` (null: the default value) of root\path.
-inline RawValue ReadValue(HKEY root, const std::u16string &path, const char16_t *name) {
+inline RawValue ReadValue(HKEY root, const std::basic_string<WCHAR> &path, const WCHAR *name) {
   RawValue value;
   HKEY key = nullptr;
   value.code = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key);
@@ -37,16 +37,16 @@ inline RawValue ReadValue(HKEY root, const std::u16string &path, const char16_t 
   return value;
 }
 
-inline bool KeyExists(HKEY root, const std::u16string &path) {
+inline bool KeyExists(HKEY root, const std::basic_string<WCHAR> &path) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   RegCloseKey(key);
   return true;
 }
 
-inline std::vector<BYTE> Utf16Bytes(const std::u16string &text) {
+inline std::vector<BYTE> Utf16Bytes(const std::basic_string<WCHAR> &text) {
   std::vector<BYTE> bytes;
-  for (char16_t unit : text) {
+  for (WCHAR unit : text) {
     bytes.push_back(static_cast<BYTE>(unit & 0xFF));
     bytes.push_back(static_cast<BYTE>(unit >> 8));
   }
@@ -58,8 +58,8 @@ inline std::vector<BYTE> Utf16Bytes(const std::u16string &text) {
 // A value as listed: REG_SZ as its text in quotes, REG_DWORD in decimal,
 // REG_MULTI_SZ as its strings joined with "|", anything else as hex bytes.
 inline std::string RenderValue(DWORD type, const std::vector<BYTE> &bytes) {
-  std::u16string units;
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) units += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+  std::basic_string<WCHAR> units;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) units += static_cast<WCHAR>(bytes[i] | (bytes[i + 1] << 8));
   if (type == REG_SZ) {
     if (!units.empty() && units.back() == 0) units.pop_back();
     return "sz \"" + U8(units) + "\"";
@@ -70,8 +70,8 @@ inline std::string RenderValue(DWORD type, const std::vector<BYTE> &bytes) {
   }
   if (type == REG_MULTI_SZ) {
     std::string out = "multi";
-    std::u16string current;
-    for (char16_t unit : units) {
+    std::basic_string<WCHAR> current;
+    for (WCHAR unit : units) {
       if (unit == 0) {
         out += " |" + U8(current);
         current.clear();
@@ -92,7 +92,7 @@ inline std::string RenderValue(DWORD type, const std::vector<BYTE> &bytes) {
 
 inline void ListKey(HKEY key, const std::string &prefix, std::vector<std::string> *lines) {
   for (DWORD i = 0;; ++i) {
-    char16_t name[16384];
+    WCHAR name[16384];
     DWORD nameUnits = 16384;
     DWORD type = 0;
     DWORD size = 0;
@@ -101,17 +101,17 @@ inline void ListKey(HKEY key, const std::string &prefix, std::vector<std::string
     nameUnits = 16384;
     if (RegEnumValueW(key, i, name, &nameUnits, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS) break;
     bytes.resize(size);
-    std::string shown = nameUnits == 0 ? "@" : U8(std::u16string(name, nameUnits));
+    std::string shown = nameUnits == 0 ? "@" : U8(std::basic_string<WCHAR>(name, nameUnits));
     lines->push_back(prefix + " : " + shown + " = " + RenderValue(type, bytes));
   }
-  std::vector<std::u16string> children;
+  std::vector<std::basic_string<WCHAR>> children;
   for (DWORD i = 0;; ++i) {
-    char16_t name[512];
+    WCHAR name[512];
     DWORD nameUnits = 512;
     if (RegEnumKeyExW(key, i, name, &nameUnits, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     children.emplace_back(name, nameUnits);
   }
-  for (const std::u16string &child : children) {
+  for (const std::basic_string<WCHAR> &child : children) {
     std::string childPath = prefix.empty() ? U8(child) : prefix + "\\" + U8(child);
     lines->push_back(childPath);
     HKEY opened = nullptr;
@@ -126,7 +126,7 @@ inline void ListKey(HKEY key, const std::string &prefix, std::vector<std::string
 // are, with an empty prefix), sorted; empty when root\path does not exist.
 // Keys are listed as "A\B", values as "A\B : name = sz \"text\"", "@" for
 // the default value.
-inline std::vector<std::string> Listing(HKEY root, const std::u16string &path) {
+inline std::vector<std::string> Listing(HKEY root, const std::basic_string<WCHAR> &path) {
   std::vector<std::string> lines;
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, path.empty() ? nullptr : path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return lines;
@@ -137,8 +137,8 @@ inline std::vector<std::string> Listing(HKEY root, const std::u16string &path) {
 }
 
 // Creates root\path (with ancestors) and, when `name` is given, sets a REG_SZ value.
-inline void Seed(HKEY root, const std::u16string &path, const char16_t *name = nullptr,
-                 const std::u16string &text = u"") {
+inline void Seed(HKEY root, const std::basic_string<WCHAR> &path, const WCHAR *name = nullptr,
+                 const std::basic_string<WCHAR> &text = TEXT("")) {
   HKEY key = nullptr;
   if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)

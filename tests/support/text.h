@@ -4,9 +4,18 @@
 
 namespace testing_text {
 
+// The unit of the system's wide strings (WCHAR): wchar_t on Windows, char16_t
+// under the substitute; both hold UTF-16.
+#ifdef _WIN32
+using WideUnit = wchar_t;
+#else
+using WideUnit = char16_t;
+#endif
+using WideString = std::basic_string<WideUnit>;
+
 // UTF-8 to UTF-16 (no validation: tests pass well-formed text).
-inline std::u16string U16(const std::string &s) {
-  std::u16string out;
+inline WideString U16(const std::string &s) {
+  WideString out;
   for (size_t i = 0; i < s.size();) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     char32_t cp;
@@ -19,17 +28,17 @@ inline std::u16string U16(const std::string &s) {
     i += n;
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      out += static_cast<WideUnit>(0xD800 + (cp >> 10));
+      out += static_cast<WideUnit>(0xDC00 + (cp & 0x3FF));
     } else {
-      out += static_cast<char16_t>(cp);
+      out += static_cast<WideUnit>(cp);
     }
   }
   return out;
 }
 
 // UTF-16 to UTF-8, for messages and comparisons.
-inline std::string U8(const std::u16string &s) {
+inline std::string U8(const WideString &s) {
   std::string out;
   for (size_t i = 0; i < s.size(); ++i) {
     char32_t c = s[i];
@@ -42,6 +51,6 @@ inline std::string U8(const std::u16string &s) {
   return out;
 }
 
-inline std::string U8(const char16_t *s) { return s ? U8(std::u16string(s)) : std::string("(null)"); }
+inline std::string U8(const WideUnit *s) { return s ? U8(WideString(s)) : std::string("(null)"); }
 
 }  // namespace testing_text
