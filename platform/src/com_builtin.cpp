@@ -1,5 +1,6 @@
 // Dispatch to the built-in classes.
 #include "com_builtin.h"
+#include "com_single_interface.h"
 
 #include <comcat.h>
 
@@ -11,11 +12,7 @@ class BuiltinFactory final : public IClassFactory {
  public:
   explicit BuiltinFactory(const CLSID &clsid) : clsid_(clsid) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
-    *ppv = static_cast<IClassFactory *>(this);
-    return S_OK;
+    return com::QuerySingleInterface<IClassFactory>(this, IID_IClassFactory, riid, ppv);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }

@@ -14,6 +14,7 @@
 
 #include "com_builtin.h"
 #include "com_guid_text.h"
+#include "com_single_interface.h"
 
 namespace com {
 namespace {
@@ -48,12 +49,7 @@ std::u16string ClassCategoryPath(REFCLSID clsid, const char16_t *kind, REFGUID c
 class CategoriesManager final : public ICatRegister {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_ICatRegister) return E_NOINTERFACE;
-    *ppv = static_cast<ICatRegister *>(this);
-    AddRef();
-    return S_OK;
+    return com::QuerySingleInterface<ICatRegister>(this, IID_ICatRegister, riid, ppv);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override {

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "com_builtin.h"
+#include "com_single_interface.h"
 
 namespace com {
 namespace {
@@ -15,11 +16,7 @@ namespace {
 class GlobalTable final : public IGlobalInterfaceTable {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IGlobalInterfaceTable) return E_NOINTERFACE;
-    *ppv = static_cast<IGlobalInterfaceTable *>(this);
-    return S_OK;
+    return com::QuerySingleInterface<IGlobalInterfaceTable>(this, IID_IGlobalInterfaceTable, riid, ppv);
   }
   // The table lives as long as the process; its count is only reported.
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }

@@ -1,5 +1,6 @@
 // ITypeLib and ITypeInfo over the records of a library.
 #include "typelib_objects.h"
+#include "com_single_interface.h"
 
 #include <atomic>
 #include <memory>
@@ -75,12 +76,7 @@ class TypeInfo final : public ITypeInfo {
   const TypeRecord &record() const { return record_; }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_ITypeInfo) return E_NOINTERFACE;
-    *ppv = static_cast<ITypeInfo *>(this);
-    AddRef();
-    return S_OK;
+    return com::QuerySingleInterface<ITypeInfo>(this, IID_ITypeInfo, riid, ppv);
   }
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
@@ -170,12 +166,7 @@ class TypeLib final : public ITypeLib {
   }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_ITypeLib) return E_NOINTERFACE;
-    *ppv = static_cast<ITypeLib *>(this);
-    AddRef();
-    return S_OK;
+    return com::QuerySingleInterface<ITypeLib>(this, IID_ITypeLib, riid, ppv);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override {
