@@ -9,6 +9,10 @@
 
 set(TOVINCOPYSHL_WIDL i686-w64-mingw32-widl CACHE FILEPATH "Interface description compiler")
 set(TOVINCOPYSHL_WINDRES i686-w64-mingw32-windres CACHE FILEPATH "Resource compiler")
+# The type library describes the DLL's architecture: RegisterTypeLib files it
+# under win32 or win64 by this kind. The Linux library carries the 32-bit
+# DLL's resources.
+set(TOVINCOPYSHL_TYPELIB_SYSKIND win32 CACHE STRING "Type library system kind (win32 or win64)")
 set(TOVINCOPYSHL_RESOURCE_TIME "2026-01-01 00:00:00" CACHE STRING
     "The compile time recorded in the type library (UTC)")
 find_program(TOVINCOPYSHL_FAKETIME faketime REQUIRED)
@@ -21,7 +25,7 @@ set(TOVINCOPYSHL_TLB ${TOVINCOPYSHL_GENERATED}/tovincopyshl.tlb)
 set(TOVINCOPYSHL_RES ${TOVINCOPYSHL_GENERATED}/tovincopyshl.res)
 
 set(frozen_widl ${CMAKE_COMMAND} -E env TZ=UTC ${TOVINCOPYSHL_FAKETIME} ${TOVINCOPYSHL_RESOURCE_TIME}
-    ${TOVINCOPYSHL_WIDL} --nostdinc --win32 -I ${TOVINCOPYSHL_RESOURCES}/idl)
+    ${TOVINCOPYSHL_WIDL} --nostdinc --${TOVINCOPYSHL_TYPELIB_SYSKIND} -I ${TOVINCOPYSHL_RESOURCES}/idl)
 
 # stdole2.tlb holds IUnknown only, so tovincopyshl.tlb refers to it there and
 # itself holds exactly its class and its interface.

@@ -1,17 +1,17 @@
-# The 32-bit Windows DLL, built from the system sources against the MinGW-w64
+# The Windows DLL, 32-bit or 64-bit after the toolchain, built from the system sources against the MinGW-w64
 # SDK headers. No platform/ code takes part: the system includes the SDK's
 # own <windows.h>, <objbase.h>, <shlobj.h> and links the system DLLs' import
 # libraries.
 
 # Run as a script after the link (cmake -DTOVINCOPYSHL_LINK_MAP=... -P this
-# file): fails when the linker took DllMain@12 from the run-time library,
-# which supplies a do-nothing one whenever the sources' DllMain is missing or
+# file): fails when the linker took DllMain (DllMain@12 on i386) from the
+# run-time library, which supplies a do-nothing one whenever the sources' DllMain is missing or
 # not extern "C" WINAPI, and the DLL would load without ever running it.
 if(CMAKE_SCRIPT_MODE_FILE)
   file(READ ${TOVINCOPYSHL_LINK_MAP} map)
-  string(FIND "${map}" "(DllMain@12)" at)
+  string(FIND "${map}" "(${TOVINCOPYSHL_DLLMAIN})" at)
   if(NOT at EQUAL -1)
-    message(FATAL_ERROR "tovincopyshl.dll: DllMain@12 came from the run-time library; "
+    message(FATAL_ERROR "tovincopyshl.dll: ${TOVINCOPYSHL_DLLMAIN} came from the run-time library; "
                         "the system's DllMain must be extern \"C\" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)")
   endif()
   return()
@@ -35,7 +35,18 @@ file(GLOB TOVINCOPYSHL_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/registrar/*.cpp
   ${CMAKE_SOURCE_DIR}/shellext/*.cpp)
 
+# The .def maps each export to its i386 __stdcall symbol; x86_64 has one
+# calling convention and undecorated symbols, so there the mapping goes.
 set(TOVINCOPYSHL_DEF ${CMAKE_SOURCE_DIR}/module/tovincopyshl.def)
+set(TOVINCOPYSHL_DLLMAIN DllMain@12)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TOVINCOPYSHL_DLLMAIN DllMain)
+  file(READ ${TOVINCOPYSHL_DEF} def)
+  string(REGEX REPLACE "= *[A-Za-z_]+@[0-9]+ " "" def "${def}")
+  set(TOVINCOPYSHL_DEF ${TOVINCOPYSHL_GENERATED}/tovincopyshl.def)
+  file(CONFIGURE OUTPUT ${TOVINCOPYSHL_DEF} CONTENT "${def}" @ONLY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/module/tovincopyshl.def)
+endif()
 add_library(tovincopyshl SHARED ${TOVINCOPYSHL_SOURCES} ${TOVINCOPYSHL_DEF} ${TOVINCOPYSHL_RES_OBJECT})
 set_target_properties(tovincopyshl PROPERTIES PREFIX "" OUTPUT_NAME tovincopyshl DEFINE_SYMBOL "")
 target_include_directories(tovincopyshl PRIVATE ${CMAKE_SOURCE_DIR})
@@ -49,7 +60,8 @@ target_link_options(tovincopyshl PRIVATE
   -Wl,--no-undefined -Wl,-Map=${TOVINCOPYSHL_LINK_MAP}
   $<$<CONFIG:Release>:-s>)
 add_custom_command(TARGET tovincopyshl POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -DTOVINCOPYSHL_LINK_MAP=${TOVINCOPYSHL_LINK_MAP} -P ${CMAKE_CURRENT_LIST_FILE}
+  COMMAND ${CMAKE_COMMAND} -DTOVINCOPYSHL_LINK_MAP=${TOVINCOPYSHL_LINK_MAP}
+          -DTOVINCOPYSHL_DLLMAIN=${TOVINCOPYSHL_DLLMAIN} -P ${CMAKE_CURRENT_LIST_FILE}
   VERBATIM)
 target_link_libraries(tovincopyshl PRIVATE
   shell32 ole32 oleaut32 advapi32 user32 gdi32 kernel32 uuid)
