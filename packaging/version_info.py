@@ -28,3 +28,12 @@ def product_info(dll):
         raise VersionError(f"{dll}: ProductVersion {strings.get('ProductVersion')!r} "
                            f"differs from the fixed version {version}")
     return strings["ProductName"], strings["CompanyName"], version
+
+
+def upgrade_below(version):
+    """The first version above every one that shares `version`'s first three
+    fields, which are all Windows Installer compares."""
+    major, minor, build, _ = (int(f) for f in version.split("."))
+    if build >= 0xFFFF:
+        raise VersionError(f"version {version}: no version above {major}.{minor}.{build} to replace it up to")
+    return f"{major}.{minor}.{build + 1}"
