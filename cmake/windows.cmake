@@ -1,12 +1,13 @@
-# The Windows DLL, 32-bit or 64-bit after the toolchain, built from the system sources against the MinGW-w64
-# SDK headers. No platform/ code takes part: the system includes the SDK's
+# The Windows DLL, 32-bit or 64-bit after the toolchain, built from the
+# system sources against the MinGW-w64 SDK headers. No platform/ code takes part: the system includes the SDK's
 # own <windows.h>, <objbase.h>, <shlobj.h> and links the system DLLs' import
 # libraries.
 
 # Run as a script after the link (cmake -DTOVINCOPYSHL_LINK_MAP=... -P this
 # file): fails when the linker took DllMain (DllMain@12 on i386) from the
-# run-time library, which supplies a do-nothing one whenever the sources' DllMain is missing or
-# not extern "C" WINAPI, and the DLL would load without ever running it.
+# run-time library, which supplies a do-nothing one whenever the sources'
+# DllMain is missing or not extern "C" WINAPI, and the DLL would load without
+# ever running it.
 if(CMAKE_SCRIPT_MODE_FILE)
   file(READ ${TOVINCOPYSHL_LINK_MAP} map)
   string(FIND "${map}" "(${TOVINCOPYSHL_DLLMAIN})" at)
@@ -42,7 +43,7 @@ set(TOVINCOPYSHL_DLLMAIN DllMain@12)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(TOVINCOPYSHL_DLLMAIN DllMain)
   file(READ ${TOVINCOPYSHL_DEF} def)
-  string(REGEX REPLACE "= *[A-Za-z_]+@[0-9]+ " "" def "${def}")
+  string(REGEX REPLACE "= *[A-Za-z_]+@[0-9]+" "" def "${def}")
   set(TOVINCOPYSHL_DEF ${TOVINCOPYSHL_GENERATED}/tovincopyshl.def)
   file(CONFIGURE OUTPUT ${TOVINCOPYSHL_DEF} CONTENT "${def}" @ONLY)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/module/tovincopyshl.def)
