@@ -1,7 +1,7 @@
 # The Windows DLL, 32-bit or 64-bit after the toolchain, built from the
-# system sources against the MinGW-w64 SDK headers. No platform/ code takes part: the system includes the SDK's
-# own <windows.h>, <objbase.h>, <shlobj.h> and links the system DLLs' import
-# libraries.
+# system sources against the MinGW-w64 SDK headers. No platform/ code takes
+# part: the system includes the SDK's own <windows.h>, <objbase.h>, <shlobj.h>
+# and links the system DLLs' import libraries.
 
 # Run as a script after the link (cmake -DTOVINCOPYSHL_LINK_MAP=... -P this
 # file): fails when the linker took DllMain (DllMain@12 on i386) from the
