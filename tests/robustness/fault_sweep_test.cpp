@@ -203,3 +203,23 @@ TEST_P(FaultSweep, EachFailureIsReportedCleanedUpAndRecoverable) {
 INSTANTIATE_TEST_SUITE_P(Exports, FaultSweep, ::testing::ValuesIn(AllSweeps()), SweepName);
 
 }  // namespace
+
+// Removal of a registration missing one part (interrupted, or partly removed
+// by hand) still removes every other part, whatever it returns.
+class PartialRemoval : public ::testing::TestWithParam<const WCHAR *> {};
+
+TEST_P(PartialRemoval, RemovesEverythingLeft) {
+  seams::Reset();
+  ServerLibrary library;
+  ASSERT_TRUE(library.loaded());
+  ASSERT_EQ(S_OK, library.Register());
+  ASSERT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CLASSES_ROOT, GetParam()));
+  library.Unregister();
+  EXPECT_EQ(UnregisteredListing(), MachineClasses());
+}
+
+INSTANTIATE_TEST_SUITE_P(Parts, PartialRemoval,
+                         ::testing::Values(TEXT("TypeLib\\{308D0CF8-2449-4115-9E32-FD0217BE1B79}"),
+                                           TEXT("CLSID\\{1955A1E8-C828-42AF-A571-081D65B07B83}"),
+                                           TEXT("AppID\\tovincopyshl.DLL"),
+                                           TEXT("Folder\\ShellEx\\ContextMenuHandlers\\TovinCopyShlExt")));
