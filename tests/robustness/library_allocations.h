@@ -7,7 +7,8 @@
 
 namespace library_allocations {
 
-// False where the replacement is not built (under AddressSanitizer, which
+// False where the replacement is not built (under AddressSanitizer or
+// ThreadSanitizer, which
 // brings its own allocator and leak checker): then nothing is counted.
 bool Available();
 

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <new>
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // glibc's own allocator, which the replacements below forward to.
 extern "C" {
 void *__libc_malloc(size_t);
@@ -20,7 +20,7 @@ void __libc_free(void *);
 
 namespace library_allocations {
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 
 bool Available() { return false; }
 bool Watch(const std::string &) { return false; }
