@@ -129,7 +129,9 @@ TEST_F(Load, KilledRegistrationsLeaveARegistryTheNextRegistrationCompletes) {
     kill(child, SIGKILL);
     if (Finish(child) == 128 + SIGKILL) ++killed;
     // Killed before it made the file, regsvr leaves none; the next call makes it.
-    if (access(registry.c_str(), F_OK) == 0) ASSERT_EQ("ok", IntegrityCheck(registry)) << "after iteration " << i;
+    if (access(registry.c_str(), F_OK) == 0) {
+      ASSERT_EQ("ok", IntegrityCheck(registry)) << "after iteration " << i;
+    }
     const std::string left = Machine();
     partial += left != RegisteredListing(kLibrary) && left != UnregisteredListing();
     if (i % 10 == 0) {
