@@ -113,15 +113,23 @@ HRESULT Unregister(const ClassesRoot &root, REFGUID libid, WORD major, WORD mino
   const char16_t *platform = PlatformName(syskind);
   if (!platform) return E_INVALIDARG;
   Remover remover(root);
-  const std::u16string version = VersionPath(root, libid, major, minor);
-  const std::u16string locale = version + u"\\" + Hex(lcid);
-  const std::u16string platformKey = locale + u"\\" + platform;
+  const std::u16string platformKey = VersionPath(root, libid, major, minor) + u"\\" + Hex(lcid) + u"\\" + platform;
   std::u16string path;
   if (remover.Read(platformKey, nullptr, &path) != ERROR_SUCCESS) return TYPE_E_REGISTRYACCESS;
 
   HRESULT hr = RemoveInterfaces(remover, root, path, libid);
   if (FAILED(hr)) return hr;
-  if (!remover.Delete(platformKey) || !remover.DeleteIfEmpty(locale)) return TYPE_E_REGISTRYACCESS;
+  return RemoveVersionKeys(root, libid, major, minor, lcid, platform);
+}
+
+}  // namespace
+
+HRESULT RemoveVersionKeys(const ClassesRoot &root, REFGUID libid, WORD major, WORD minor, LCID lcid,
+                          const char16_t *platform) {
+  Remover remover(root);
+  const std::u16string version = VersionPath(root, libid, major, minor);
+  const std::u16string locale = version + u"\\" + Hex(lcid);
+  if (!remover.Delete(locale + u"\\" + platform) || !remover.DeleteIfEmpty(locale)) return TYPE_E_REGISTRYACCESS;
 
   // The version goes when no other locale is registered under it.
   bool otherLocale = false;
@@ -132,6 +140,8 @@ HRESULT Unregister(const ClassesRoot &root, REFGUID libid, WORD major, WORD mino
   const std::u16string library = root.prefix + std::u16string(u"TypeLib\\") + com::GuidText(libid);
   return remover.DeleteIfEmpty(library) ? S_OK : TYPE_E_REGISTRYACCESS;
 }
+
+namespace {
 
 // Whether the test seams fail the call; *code then holds the fault's code.
 bool Faulted(const char *operation, REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND syskind, HRESULT *code) {

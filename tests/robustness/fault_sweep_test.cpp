@@ -6,6 +6,8 @@
 // writes exactly the server's keys.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "library_allocations.h"
 #include "platform_seams.h"
 #include "tests/registration/host_registration.h"
@@ -92,6 +94,15 @@ std::string SweepName(const ::testing::TestParamInfo<Sweep> &info) {
 
 void PrintTo(const Sweep &sweep, std::ostream *out) {
   *out << sweep.target.name << " with " << sweep.fault.operation << " failing";
+}
+
+// Whether every line of the listing is one that removal leaves.
+bool OnlySharedKeys(const std::string &listing) {
+  const std::string shared = UnregisteredListing();
+  std::istringstream lines(listing);
+  for (std::string line; std::getline(lines, line);)
+    if (shared.find(line + "\n") == std::string::npos) return false;
+  return true;
 }
 
 std::vector<Sweep> AllSweeps() {
@@ -185,6 +196,11 @@ TEST_P(FaultSweep, EachFailureIsReportedCleanedUpAndRecoverable) {
     } else {
       EXPECT_TRUE(hr == fault.expected || (fault.fromTypeLibrary && hr == fault.fromTypeLibrary))
           << std::hex << "HRESULT 0x" << static_cast<uint32_t>(hr);
+      // A failed installation is undone (by a removal that meets no fault):
+      // at most the shared keys that removal keeps are left.
+      if (GetParam().target.entry == Entry::Install) {
+        EXPECT_TRUE(OnlySharedKeys(Written())) << Written();
+      }
     }
     // A refused RegCloseKey leaves its handle open, as a failed close does.
     const unsigned refusedClose = std::string(fault.operation) == "RegCloseKey" ? 1 : 0;
