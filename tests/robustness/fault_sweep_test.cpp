@@ -118,7 +118,8 @@ class FaultSweep : public ::testing::TestWithParam<Sweep> {
     seams::Reset();
     ASSERT_TRUE(library.loaded());
     if (Heap() && !library_allocations::Available())
-      GTEST_SKIP() << "the allocation replacement is not built under AddressSanitizer, whose leak checker covers it";
+      GTEST_SKIP() << "the allocation replacement is not built under a sanitizer's own allocator (its leak checker "
+                      "covers this part)";
   }
   void TearDown() override { library_allocations::StopWatching(); }
 

@@ -61,7 +61,9 @@ int Run(const std::vector<std::string> &argv, std::string *text) {
 
 std::string IntegrityCheck(const std::string &database) {
   sqlite3 *db = nullptr;
-  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+  // Read-write, as the next program to use the file opens it: a write-ahead
+  // log left by a killed writer is recovered only by a connection that may write.
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
     std::string message = db ? sqlite3_errmsg(db) : "cannot open";
     sqlite3_close(db);
     return message;

@@ -17,8 +17,9 @@ int Finish(pid_t child);
 // standard output when given.
 int Run(const std::vector<std::string> &argv, std::string *text = nullptr);
 
-// "ok" when SQLite opens the file read-only and PRAGMA integrity_check
-// passes, else what it reports.
+// "ok" when SQLite opens the existing file (recovering what a killed writer
+// left, as any next user does) and PRAGMA integrity_check passes, else what
+// it reports.
 std::string IntegrityCheck(const std::string &database);
 
 // A whole number from the environment variable `name`, or `fallback`.
