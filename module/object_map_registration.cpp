@@ -86,14 +86,20 @@ HRESULT RegisterObjectMap(CObjectMap &map, BOOL withTypeLibrary) {
   return withTypeLibrary ? RegisterModuleTypeLib(map.typeLibraryModule) : S_OK;
 }
 
+// Every part is removed even after one failed, so that a partial
+// registration (one interrupted, or one whose type library is gone) can still
+// be cleaned up.
 HRESULT UnregisterObjectMap(CObjectMap &map, BOOL withTypeLibrary) {
+  HRESULT result = S_OK;
+  auto keepFirst = [&result](HRESULT hr) {
+    if (FAILED(hr) && SUCCEEDED(result)) result = hr;
+  };
   for (ObjectMapEntry **slot = map.entryFirst; slot < map.entryLast; ++slot) {
     ObjectMapEntry *entry = *slot;
     if (!entry) continue;
-    HRESULT hr = UpdateClassCategories(*entry->clsid, CategoriesOf(entry), FALSE);
-    if (FAILED(hr)) return hr;
-    hr = entry->updateRegistry(FALSE);
-    if (FAILED(hr)) return hr;
+    keepFirst(UpdateClassCategories(*entry->clsid, CategoriesOf(entry), FALSE));
+    keepFirst(entry->updateRegistry(FALSE));
   }
-  return withTypeLibrary ? UnregisterModuleTypeLib(map.typeLibraryModule) : S_OK;
+  if (withTypeLibrary) keepFirst(UnregisterModuleTypeLib(map.typeLibraryModule));
+  return result;
 }

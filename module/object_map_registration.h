@@ -8,7 +8,7 @@
 // type library's, else S_OK.
 HRESULT RegisterObjectMap(CObjectMap &map, BOOL withTypeLibrary);
 // Removes each class's categories, then its script, then, when asked, the
-// type library. Returns as RegisterObjectMap.
+// type library, going on past a failing step; returns the first failure, else S_OK.
 HRESULT UnregisterObjectMap(CObjectMap &map, BOOL withTypeLibrary);
 
 // Adds (or removes) the implemented and required categories of `categories`

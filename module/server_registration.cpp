@@ -20,10 +20,12 @@ HRESULT CModuleBase::RegisterServer(BOOL registerTypeLibrary) {
   return RegisterObjectMap(objectMap, registerTypeLibrary);
 }
 
+// Removal goes on past a failed part (see UnregisterObjectMap) and returns
+// the first failure.
 HRESULT CModuleBase::UnregisterServer(BOOL unregisterTypeLibrary) {
   CThreadLocaleSwitch locale(LOCALE_SYSTEM_DEFAULT);
   HRESULT hr = UnregisterObjectMap(objectMap, unregisterTypeLibrary);
-  if (FAILED(hr)) return hr;
   const ReplacementPair appId[] = {{TEXT("APPID"), AppIdText()}, {nullptr, nullptr}};
-  return ApplyScriptResource(kAppIdScript, FALSE, appId);
+  HRESULT appIdResult = ApplyScriptResource(kAppIdScript, FALSE, appId);
+  return FAILED(hr) ? hr : appIdResult;
 }

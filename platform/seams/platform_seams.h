@@ -43,6 +43,16 @@ __attribute__((visibility("default"))) void HideExport(const std::string &module
 
 // Number of graphics objects (bitmaps) created and not yet deleted, for leak checks.
 __attribute__((visibility("default"))) unsigned LiveGdiObjects();
+// Number of registry key handles open in the process (predefined roots not counted).
+__attribute__((visibility("default"))) unsigned OpenRegistryKeys();
+// Blocks of COM task memory (CoTaskMemAlloc, CoTaskMemRealloc) and strings
+// (SysAllocString, SysAllocStringLen) allocated and not yet freed.
+__attribute__((visibility("default"))) unsigned LiveTaskMemoryBlocks();
+__attribute__((visibility("default"))) unsigned LiveSysStrings();
+// CoTaskMemAlloc, CoTaskMemRealloc, SysAllocString and SysAllocStringLen are
+// seam operations with an empty subject and the size asked for (bytes for task
+// memory, characters for strings) as arguments; a fault makes them return null.
+
 // The decoded pixels of a bitmap handle as 0x00RRGGBB values, top row first.
 // Returns false for a handle that is not a live bitmap.
 __attribute__((visibility("default"))) bool BitmapPixels(void *bitmap, std::vector<uint32_t> *pixels);

@@ -1,24 +1,41 @@
 // COM task memory on the C heap.
 #include <objbase.h>
 
+#include <atomic>
 #include <cstdlib>
 
+#include "platform_seams.h"
 #include "seams_internal.h"
+
+namespace {
+
+std::atomic<unsigned> liveBlocks{0};
+
+}  // namespace
 
 LPVOID STDAPICALLTYPE CoTaskMemAlloc(SIZE_T cb) {
   uint32_t code = 0;
   if (seams::Enter("CoTaskMemAlloc", "", std::to_string(cb), &code)) return nullptr;
-  return std::malloc(cb ? cb : 1);
+  void *block = std::malloc(cb ? cb : 1);
+  if (block) ++liveBlocks;
+  return block;
 }
 
 LPVOID STDAPICALLTYPE CoTaskMemRealloc(LPVOID pv, SIZE_T cb) {
   uint32_t code = 0;
   if (seams::Enter("CoTaskMemRealloc", "", std::to_string(cb), &code)) return nullptr;
   if (pv && cb == 0) {
-    std::free(pv);
+    CoTaskMemFree(pv);
     return nullptr;
   }
-  return std::realloc(pv, cb ? cb : 1);
+  void *block = std::realloc(pv, cb ? cb : 1);
+  if (block && !pv) ++liveBlocks;
+  return block;
 }
 
-void STDAPICALLTYPE CoTaskMemFree(LPVOID pv) { std::free(pv); }
+void STDAPICALLTYPE CoTaskMemFree(LPVOID pv) {
+  if (pv) --liveBlocks;
+  std::free(pv);
+}
+
+unsigned seams::LiveTaskMemoryBlocks() { return liveBlocks; }

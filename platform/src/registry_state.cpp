@@ -126,6 +126,12 @@ void SetMachineReadOnly(bool on) {
   state.UseMachineReadOnly(on);
 }
 
+unsigned OpenRegistryKeys() {
+  registry::State &state = registry::State::Get();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  return state.OpenHandles();
+}
+
 void ResetRegistry() {
   registry::State &state = registry::State::Get();
   std::lock_guard<std::mutex> lock(state.mutex);

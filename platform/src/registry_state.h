@@ -53,6 +53,8 @@ class State {
   // false when `key` is not an open handle.
   bool Remove(HKEY key);
 
+  size_t OpenHandles() const { return handles_.size(); }
+
   // Test configuration. UseFile and Reset close the store and forget every handle.
   void UseFile(const std::string &path);
   void UseMachineReadOnly(bool on);

@@ -34,6 +34,14 @@ std::u16string InterfacePath(const ClassesRoot &root, REFGUID iid);
 std::u16string VersionText(WORD major, WORD minor);
 std::u16string Hex(DWORD value);
 
+// Removes the platform key of one version and locale, the locale key when
+// left empty, the version's FLAGS, HELPDIR and own key when no other locale
+// is under it, and the library's key when left empty. Keys already gone
+// count as removed. S_OK, or TYPE_E_REGISTRYACCESS at the first key that
+// cannot be inspected or deleted.
+HRESULT RemoveVersionKeys(const ClassesRoot &root, REFGUID libid, WORD major, WORD minor, LCID lcid,
+                          const char16_t *platform);
+
 // Whether the type is registered as an automation interface, and its proxy/stub class.
 bool IsAutomation(const TYPEATTR &attr);
 const CLSID &ProxyStubClass(const TYPEATTR &attr);

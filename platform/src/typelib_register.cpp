@@ -1,6 +1,8 @@
 // RegisterTypeLib and RegisterTypeLibForUser: the keys of typelib_keys.h,
 // written through the registry functions. Keys already there are reused and
-// their values overwritten; nothing is rolled back after a failure.
+// their values overwritten. A registration that fails part-way takes the
+// version's keys away again, so that no half-registered library (a version
+// without its path) stays behind where removal cannot find it.
 #include <cstdio>
 #include <new>
 #include <string>
@@ -94,17 +96,18 @@ HRESULT Register(const ClassesRoot &root, ITypeLib *lib, LPCOLESTR fullPath, LPC
       !writer.Put(version + u"\\" + Hex(libAttr.lcid) + u"\\" + platform, std::u16string(fullPath)) ||
       !writer.Put(version + u"\\FLAGS", std::u16string(flags, flags + std::char_traits<char>::length(flags))) ||
       !writer.Put(version + u"\\HELPDIR", help))
-    return TYPE_E_REGISTRYACCESS;
+    hr = TYPE_E_REGISTRYACCESS;
 
-  for (UINT i = 0, count = lib->GetTypeInfoCount(); i < count; ++i) {
+  for (UINT i = 0, count = lib->GetTypeInfoCount(); i < count && SUCCEEDED(hr); ++i) {
     ITypeInfo *type = nullptr;
     hr = lib->GetTypeInfo(i, &type);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) break;
     hr = RegisterInterface(writer, root, type, libAttr);
     type->Release();
-    if (FAILED(hr)) return hr;
   }
-  return S_OK;
+  if (FAILED(hr))
+    RemoveVersionKeys(root, libAttr.guid, libAttr.wMajorVerNum, libAttr.wMinorVerNum, libAttr.lcid, platform);
+  return hr;
 }
 
 // Whether the test seams fail the call; *code then holds the fault's code.

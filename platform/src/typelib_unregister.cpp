@@ -20,28 +20,31 @@ class Remover {
  public:
   explicit Remover(const ClassesRoot &root) : root_(root) {}
 
-  // The text value `name` of root\path; false when absent or unreadable.
-  bool Read(const std::u16string &path, const char16_t *name, std::u16string *text) const {
+  // The text value `name` of root\path: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND
+  // when the key or value is absent, or the failure.
+  LSTATUS Read(const std::u16string &path, const char16_t *name, std::u16string *text) const {
     DWORD size = 0;
-    if (RegGetValueW(root_.key, path.c_str(), name, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
-      return false;
+    LSTATUS status = RegGetValueW(root_.key, path.c_str(), name, RRF_RT_REG_SZ, nullptr, nullptr, &size);
+    if (status != ERROR_SUCCESS) return status;
     std::u16string buffer(size / sizeof(char16_t) + 1, u'\0');
     size = DWORD(buffer.size() * sizeof(char16_t));
-    if (RegGetValueW(root_.key, path.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer.data(), &size) != ERROR_SUCCESS)
-      return false;
+    status = RegGetValueW(root_.key, path.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer.data(), &size);
+    if (status != ERROR_SUCCESS) return status;
     buffer.resize(std::char_traits<char16_t>::length(buffer.c_str()));
     *text = buffer;
-    return true;
+    return ERROR_SUCCESS;
   }
 
-  // Counts of subkeys and values; false when the key cannot be opened.
-  bool Count(const std::u16string &path, DWORD *subkeys, DWORD *values) const {
+  // Counts of subkeys and values: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND for an
+  // absent key, or the failure.
+  LSTATUS Count(const std::u16string &path, DWORD *subkeys, DWORD *values) const {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root_.key, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    LSTATUS status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, subkeys, nullptr, nullptr, values, nullptr,
-                                      nullptr, nullptr, nullptr);
+    LSTATUS status = RegOpenKeyExW(root_.key, path.c_str(), 0, KEY_READ, &key);
+    if (status != ERROR_SUCCESS) return status;
+    status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, subkeys, nullptr, nullptr, values, nullptr, nullptr,
+                              nullptr, nullptr);
     RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return status;
   }
 
   // A key that is already gone counts as removed.
@@ -50,10 +53,28 @@ class Remover {
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
   }
 
+  // An absent key counts as removed; a key that cannot be inspected does not.
   bool DeleteIfEmpty(const std::u16string &path) const {
     DWORD subkeys = 0, values = 0;
-    if (!Count(path, &subkeys, &values)) return true;
+    LSTATUS status = Count(path, &subkeys, &values);
+    if (status != ERROR_SUCCESS) return status == ERROR_FILE_NOT_FOUND;
     return subkeys || values || Delete(path);
+  }
+
+  // Whether the version key holds a locale other than the one being removed
+  // (anything but FLAGS and HELPDIR); ERROR_SUCCESS also for an absent key.
+  LSTATUS HasOtherLocale(const std::u16string &version, bool *other) const {
+    *other = false;
+    HKEY key = nullptr;
+    LSTATUS status = RegOpenKeyExW(root_.key, version.c_str(), 0, KEY_READ, &key);
+    if (status != ERROR_SUCCESS) return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+    char16_t name[256];
+    DWORD i = 0, size = 256;
+    for (; (status = RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr)) == ERROR_SUCCESS;
+         ++i, size = 256)
+      if (lstrcmpiW(name, u"FLAGS") != 0 && lstrcmpiW(name, u"HELPDIR") != 0) *other = true;
+    RegCloseKey(key);
+    return status == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : status;
   }
 
  private:
@@ -75,8 +96,10 @@ HRESULT RemoveInterfaces(const Remover &remover, const ClassesRoot &root, const 
       const std::u16string key = InterfacePath(root, attr->guid);
       std::u16string owner;
       GUID ownerId;
-      if (IsAutomation(*attr) && remover.Read(key + u"\\TypeLib", nullptr, &owner) &&
-          com::ParseGuid(owner.c_str(), &ownerId) && ownerId == libid && !remover.Delete(key, true))
+      LSTATUS status = IsAutomation(*attr) ? remover.Read(key + u"\\TypeLib", nullptr, &owner) : ERROR_FILE_NOT_FOUND;
+      if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) hr = TYPE_E_REGISTRYACCESS;
+      if (status == ERROR_SUCCESS && com::ParseGuid(owner.c_str(), &ownerId) && ownerId == libid &&
+          !remover.Delete(key, true))
         hr = TYPE_E_REGISTRYACCESS;
       type->ReleaseTypeAttr(attr);
     }
@@ -90,32 +113,35 @@ HRESULT Unregister(const ClassesRoot &root, REFGUID libid, WORD major, WORD mino
   const char16_t *platform = PlatformName(syskind);
   if (!platform) return E_INVALIDARG;
   Remover remover(root);
-  const std::u16string version = VersionPath(root, libid, major, minor);
-  const std::u16string locale = version + u"\\" + Hex(lcid);
-  const std::u16string platformKey = locale + u"\\" + platform;
+  const std::u16string platformKey = VersionPath(root, libid, major, minor) + u"\\" + Hex(lcid) + u"\\" + platform;
   std::u16string path;
-  if (!remover.Read(platformKey, nullptr, &path)) return TYPE_E_REGISTRYACCESS;
+  if (remover.Read(platformKey, nullptr, &path) != ERROR_SUCCESS) return TYPE_E_REGISTRYACCESS;
 
   HRESULT hr = RemoveInterfaces(remover, root, path, libid);
   if (FAILED(hr)) return hr;
-  if (!remover.Delete(platformKey) || !remover.DeleteIfEmpty(locale)) return TYPE_E_REGISTRYACCESS;
+  return RemoveVersionKeys(root, libid, major, minor, lcid, platform);
+}
+
+}  // namespace
+
+HRESULT RemoveVersionKeys(const ClassesRoot &root, REFGUID libid, WORD major, WORD minor, LCID lcid,
+                          const char16_t *platform) {
+  Remover remover(root);
+  const std::u16string version = VersionPath(root, libid, major, minor);
+  const std::u16string locale = version + u"\\" + Hex(lcid);
+  if (!remover.Delete(locale + u"\\" + platform) || !remover.DeleteIfEmpty(locale)) return TYPE_E_REGISTRYACCESS;
 
   // The version goes when no other locale is registered under it.
   bool otherLocale = false;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root.key, version.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    char16_t name[256];
-    for (DWORD i = 0, size = 256;
-         RegEnumKeyExW(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i, size = 256)
-      if (lstrcmpiW(name, u"FLAGS") != 0 && lstrcmpiW(name, u"HELPDIR") != 0) otherLocale = true;
-    RegCloseKey(key);
-  }
+  if (remover.HasOtherLocale(version, &otherLocale) != ERROR_SUCCESS) return TYPE_E_REGISTRYACCESS;
   if (!otherLocale &&
       (!remover.Delete(version + u"\\FLAGS") || !remover.Delete(version + u"\\HELPDIR") || !remover.Delete(version)))
     return TYPE_E_REGISTRYACCESS;
   const std::u16string library = root.prefix + std::u16string(u"TypeLib\\") + com::GuidText(libid);
   return remover.DeleteIfEmpty(library) ? S_OK : TYPE_E_REGISTRYACCESS;
 }
+
+namespace {
 
 // Whether the test seams fail the call; *code then holds the fault's code.
 bool Faulted(const char *operation, REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND syskind, HRESULT *code) {

@@ -120,11 +120,12 @@ TEST_F(Registration, ReadOnlyMachineRefusesMachineRegistrationButNotPerUser) {
   seams::SetMachineReadOnly(true);
   EXPECT_EQ(kAccessDenied, library.Register());
 
-  // A failed installation runs the removal before it reports: after the
-  // application-identifier script, the class script and the type library.
+  // A failed installation runs the whole removal before it reports: after the
+  // application-identifier script, the class script, the type library and the
+  // application-identifier script again.
   unsigned scriptsBefore = seams::CallCount("FindResourceW");
   EXPECT_EQ(kAccessDenied, library.Install(TRUE, nullptr));
-  EXPECT_EQ(scriptsBefore + 3, seams::CallCount("FindResourceW"));
+  EXPECT_EQ(scriptsBefore + 4, seams::CallCount("FindResourceW"));
   EXPECT_EQ("", MachineClasses());
 
   EXPECT_EQ(S_OK, library.Install(TRUE, TEXT("user")));
