@@ -102,10 +102,14 @@ LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, L
         if (LSTATUS r = registry::KeyTarget(s, s.key, &target)) return r;
         registry::KeyRecord self;
         if (!s.store->Key(target.id, &self)) return ERROR_KEY_DELETED;
+        // Only what the caller asks about is read: the target check above has
+        // already met every failure these reads could meet.
         std::vector<registry::KeyRecord> subkeys;
-        if (LSTATUS r = registry::Subkeys(s, s.key, &subkeys)) return r;
+        if (lpcSubKeys || lpcbMaxSubKeyLen || lpcbMaxClassLen)
+          if (LSTATUS r = registry::Subkeys(s, s.key, &subkeys)) return r;
         std::vector<registry::ValueRecord> values;
-        if (LSTATUS r = registry::ListValues(s, s.key, &values)) return r;
+        if (lpcValues || lpcbMaxValueNameLen || lpcbMaxValueLen)
+          if (LSTATUS r = registry::ListValues(s, s.key, &values)) return r;
 
         // A short class buffer is left alone and told the class's length; the
         // other numbers are given all the same.

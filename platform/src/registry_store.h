@@ -56,6 +56,8 @@ class Store {
   void Rollback() noexcept;
 
   int64_t Root(Hive hive) const { return roots_[static_cast<int>(hive)]; }
+  // HIVE\Software\Classes, or 0 when it is missing.
+  int64_t ClassesRoot(Hive hive);
   bool Exists(int64_t id);
   // The child of `parent` named `name` (case-insensitively), or 0.
   int64_t Child(int64_t parent, const std::u16string &name);
@@ -85,6 +87,8 @@ class Store {
   sqlite3 *db_ = nullptr;
   std::map<const char *, sqlite3_stmt *> statements_;
   int64_t roots_[4] = {};
+  // ClassesRoot's last answers; an id that still exists is still that key.
+  int64_t classesRoots_[4] = {};
 };
 
 }  // namespace registry
