@@ -87,10 +87,13 @@ LSTATUS ChildHalves(Session &session, const KeyRef &parent, const std::vector<st
     if (!parent.predefined) return r;
     halves = Halves{};  // neither half of the classes root: nothing below it either
   }
-  if (parent.predefined || parent.user)
+  if (parent.predefined || parent.user) {
     *user = halves.user ? Walk(store, halves.user, names) : 0;
-  else
-    *user = ClassesKey(store, Hive::User, Below(parent, names).path);
+  } else {
+    std::vector<std::u16string> path = parent.path;
+    path.insert(path.end(), names.begin(), names.end());
+    *user = ClassesKey(store, Hive::User, path);
+  }
   *machine = halves.machine ? Walk(store, halves.machine, names) : 0;
   return ERROR_SUCCESS;
 }
