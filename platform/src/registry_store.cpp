@@ -240,23 +240,39 @@ bool Store::Key(int64_t id, KeyRecord *out) {
   return true;
 }
 
+namespace {
+
+// A key row of the columns id, name, fold, class, volatile, written.
+KeyRecord ChildRecord(Query &q) {
+  KeyRecord r;
+  r.id = q.ColumnInt(0);
+  r.name = q.ColumnText16(1);
+  r.fold = q.ColumnBytes(2);
+  r.hasClass = !q.ColumnNull(3);
+  r.keyClass = q.ColumnText16(3);
+  r.isVolatile = q.ColumnInt(4) != 0;
+  r.written = q.ColumnInt(5);
+  return r;
+}
+
+}  // namespace
+
 std::vector<KeyRecord> Store::Children(int64_t parent) {
   Query q(db_, Prepare("SELECT id, name, fold, class, volatile, written FROM reg_keys "
                        "WHERE parent = ?1 ORDER BY fold"));
   q.Int(1, parent);
   std::vector<KeyRecord> out;
-  while (q.Step()) {
-    KeyRecord r;
-    r.id = q.ColumnInt(0);
-    r.name = q.ColumnText16(1);
-    r.fold = q.ColumnBytes(2);
-    r.hasClass = !q.ColumnNull(3);
-    r.keyClass = q.ColumnText16(3);
-    r.isVolatile = q.ColumnInt(4) != 0;
-    r.written = q.ColumnInt(5);
-    out.push_back(std::move(r));
-  }
+  while (q.Step()) out.push_back(ChildRecord(q));
   return out;
+}
+
+bool Store::ChildAt(int64_t parent, int64_t index, KeyRecord *out) {
+  Query q(db_, Prepare("SELECT id, name, fold, class, volatile, written FROM reg_keys "
+                       "WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2"));
+  q.Int(1, parent).Int(2, index);
+  if (!q.Step()) return false;
+  *out = ChildRecord(q);
+  return true;
 }
 
 int64_t Store::CountChildren(int64_t parent) {

@@ -66,6 +66,8 @@ class Store {
   bool Key(int64_t id, KeyRecord *out);
   // The children of `parent` in enumeration order (by fold).
   std::vector<KeyRecord> Children(int64_t parent);
+  // Children(parent)[index] into *out without reading the others; false past the end.
+  bool ChildAt(int64_t parent, int64_t index, KeyRecord *out);
   int64_t CountChildren(int64_t parent);
   // Removes everything below `id` and its values, and the key itself unless `keepKey`.
   void RemoveTree(int64_t id, bool keepKey);
