@@ -18,6 +18,18 @@ const WCHAR kPerUserEnd[] = TEXT("\r\n\t}\r\n}\r\n");
 
 bool StartsWithClassesRoot(LPCWSTR at) { return at[0] == 'H' && at[1] == 'K' && at[2] == 'C' && at[3] == 'R'; }
 
+// The first unit from `at` on that preprocessing acts on ("%", and under
+// per-user registration also the apostrophe, braces and the "H" of "HKCR"),
+// or the terminator. Stepping by characters never passes over such an ASCII
+// unit, so this finds the same position as stepping by characters would.
+LPCWSTR NextMarkup(LPCWSTR at, bool redirect) {
+  for (;; ++at) {
+    const WCHAR c = *at;
+    if (c == 0 || c == '%') return at;
+    if (redirect && (c == '\'' || c == '{' || c == '}' || c == 'H')) return at;
+  }
+}
+
 }  // namespace
 
 bool CRegScriptParser::IsClosingQuote() const { return *position == '\'' && *CharNextW(position) != '\''; }
@@ -43,11 +55,21 @@ HRESULT CRegScriptParser::ExpandScript(LPCWSTR text, LPWSTR *result) {
   int depth = 0;
   bool inQuotes = false;
   bool endNeeded = false;
+  // Text that passes through unchanged is copied a run at a time: `copied`
+  // is where the text not yet copied starts.
+  LPCWSTR copied = text;
+  auto copyUpTo = [&](LPCWSTR end) {
+    bool appended = out.Append(copied, static_cast<int>(end - copied));
+    copied = end;
+    return appended;
+  };
   while (*position != 0) {
     if (redirect) {
       // Checked at every position of depth 0, whatever precedes it.
       if (depth == 0 && StartsWithClassesRoot(position)) {
+        if (!copyUpTo(position)) return E_OUTOFMEMORY;
         position += 4;
+        copied = position;
         if (!out.AppendText(kPerUserStart)) return E_OUTOFMEMORY;
         endNeeded = true;
       }
@@ -58,7 +80,9 @@ HRESULT CRegScriptParser::ExpandScript(LPCWSTR text, LPWSTR *result) {
           inQuotes = false;
         } else {
           // A doubled apostrophe: both pass through and the quotation stays open.
+          if (!copyUpTo(position)) return E_OUTOFMEMORY;
           position = CharNextW(position);
+          copied = position;
           if (!out.Append(position, 1)) return E_OUTOFMEMORY;
         }
       }
@@ -68,13 +92,14 @@ HRESULT CRegScriptParser::ExpandScript(LPCWSTR text, LPWSTR *result) {
         } else if (*position == '}') {
           --depth;
           if (depth == 0 && endNeeded) {
-            if (!out.AppendText(kPerUserEnd)) return E_OUTOFMEMORY;
+            if (!copyUpTo(position) || !out.AppendText(kPerUserEnd)) return E_OUTOFMEMORY;
             endNeeded = false;
           }
         }
       }
     }
     if (*position == '%') {
+      if (!copyUpTo(position)) return E_OUTOFMEMORY;
       position = CharNextW(position);
       if (*position == '%') {
         if (!out.Append(position, 1)) return E_OUTOFMEMORY;
@@ -91,12 +116,13 @@ HRESULT CRegScriptParser::ExpandScript(LPCWSTR text, LPWSTR *result) {
         if (!out.AppendText(value)) return E_OUTOFMEMORY;
         position = closing;
       }
-    } else {
-      LPCWSTR next = CharNextW(position);
-      if (!out.Append(position, static_cast<int>(next - position))) return E_OUTOFMEMORY;
+      position = CharNextW(position);
+      copied = position;
+    } else if (*position != 0) {
+      position = NextMarkup(position + 1, redirect);
     }
-    position = CharNextW(position);
   }
+  if (!copyUpTo(position)) return E_OUTOFMEMORY;
   *result = out.TakeText();
   return S_OK;
 }

@@ -61,7 +61,7 @@ HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
 
 LPVOID WINAPI GlobalLock(HGLOBAL hMem) {
   uint32_t code = 0;
-  if (seams::Enter("GlobalLock", Hex(hMem), "", &code)) {
+  if (seams::Enter("GlobalLock", [&](std::string *subject, std::string *) { *subject = Hex(hMem); }, &code)) {
     SetLastError(code);
     return nullptr;
   }

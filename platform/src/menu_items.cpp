@@ -179,14 +179,20 @@ BOOL WINAPI DestroyMenu(HMENU hMenu) {
 
 BOOL WINAPI InsertMenuItemW(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITEMINFOW lpmi) {
   uint32_t code = 0;
-  std::string args = std::string(fByPosition ? "by position" : "by command") +
-                     (lpmi ? ", size=" + std::to_string(lpmi->cbSize) + ", mask=" + std::to_string(lpmi->fMask) + ", id=" + std::to_string(lpmi->wID) +
-                                 ", cch=" + std::to_string(lpmi->cch) + ", text=" + ((lpmi->fMask & (MIIM_STRING | MIIM_TYPE)) && lpmi->dwTypeData &&
-                                                      !(lpmi->fType & (MFT_BITMAP | MFT_SEPARATOR | MFT_OWNERDRAW))
-                                                  ? seams::Utf8(lpmi->dwTypeData)
-                                                  : std::string("(none)"))
-                          : std::string(", (null)"));
-  if (seams::Enter("InsertMenuItemW", std::to_string(item), args, &code)) {
+  auto describe = [&](std::string *subject, std::string *args) {
+    *subject = std::to_string(item);
+    *args = fByPosition ? "by position" : "by command";
+    if (!lpmi) {
+      *args += ", (null)";
+      return;
+    }
+    const bool text = (lpmi->fMask & (MIIM_STRING | MIIM_TYPE)) && lpmi->dwTypeData &&
+                      !(lpmi->fType & (MFT_BITMAP | MFT_SEPARATOR | MFT_OWNERDRAW));
+    *args += ", size=" + std::to_string(lpmi->cbSize) + ", mask=" + std::to_string(lpmi->fMask) +
+             ", id=" + std::to_string(lpmi->wID) + ", cch=" + std::to_string(lpmi->cch) +
+             ", text=" + (text ? seams::Utf8(lpmi->dwTypeData) : std::string("(none)"));
+  };
+  if (seams::Enter("InsertMenuItemW", describe, &code)) {
     SetLastError(code ? code : ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
   }

@@ -36,10 +36,10 @@ LSTATUS WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lp
       [&](Session &s) -> LSTATUS {
         if (!lpName || !lpcchName || lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
         if (LSTATUS r = registry::CheckRights(s.key, KEY_ENUMERATE_SUB_KEYS)) return r;
-        std::vector<registry::KeyRecord> subkeys;
-        if (LSTATUS r = registry::Subkeys(s, s.key, &subkeys)) return r;
-        if (dwIndex >= subkeys.size()) return ERROR_NO_MORE_ITEMS;
-        const registry::KeyRecord &key = subkeys[dwIndex];
+        // One subkey is read, not all of them: removing a tree asks for index
+        // 0 once per subkey.
+        registry::KeyRecord key;
+        if (LSTATUS r = registry::SubkeyAt(s, s.key, dwIndex, &key)) return r;
         if (key.name.size() + 1 > *lpcchName) return ERROR_MORE_DATA;
         if (lpClass && key.keyClass.size() + 1 > *lpcchClass) return ERROR_MORE_DATA;
         CopyText(key.name, lpName);
@@ -102,10 +102,14 @@ LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, L
         if (LSTATUS r = registry::KeyTarget(s, s.key, &target)) return r;
         registry::KeyRecord self;
         if (!s.store->Key(target.id, &self)) return ERROR_KEY_DELETED;
+        // Only what the caller asks about is read: the target check above has
+        // already met every failure these reads could meet.
         std::vector<registry::KeyRecord> subkeys;
-        if (LSTATUS r = registry::Subkeys(s, s.key, &subkeys)) return r;
+        if (lpcSubKeys || lpcbMaxSubKeyLen || lpcbMaxClassLen)
+          if (LSTATUS r = registry::Subkeys(s, s.key, &subkeys)) return r;
         std::vector<registry::ValueRecord> values;
-        if (LSTATUS r = registry::ListValues(s, s.key, &values)) return r;
+        if (lpcValues || lpcbMaxValueNameLen || lpcbMaxValueLen)
+          if (LSTATUS r = registry::ListValues(s, s.key, &values)) return r;
 
         // A short class buffer is left alone and told the class's length; the
         // other numbers are given all the same.

@@ -22,13 +22,12 @@ int64_t Now() {
 }
 
 // One use of a prepared statement; resets it when done so it can be reused.
+// Every use binds all of the statement's parameters, so earlier bindings
+// need not be cleared.
 class Query {
  public:
   Query(sqlite3 *db, sqlite3_stmt *statement) : db_(db), statement_(statement) {}
-  ~Query() {
-    sqlite3_reset(statement_);
-    sqlite3_clear_bindings(statement_);
-  }
+  ~Query() { sqlite3_reset(statement_); }
   Query(const Query &) = delete;
   Query &operator=(const Query &) = delete;
 
@@ -177,7 +176,16 @@ void Store::Begin(bool write) { Execute(write ? "BEGIN IMMEDIATE" : "BEGIN DEFER
 void Store::Commit() { Execute("COMMIT"); }
 
 void Store::Rollback() noexcept {
-  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  // A key made in the transaction is gone, and its id may be given again.
+  for (int64_t &remembered : classesRoots_) remembered = 0;
+  if (sqlite3_get_autocommit(db_)) return;
+  // Prepared once, as every other statement: a read that finds nothing ends
+  // here, and parsing the statement each time cost more than the read.
+  try {
+    Execute("ROLLBACK");
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
 }
 
 bool Store::Exists(int64_t id) {
@@ -189,6 +197,16 @@ int64_t Store::Child(int64_t parent, const std::u16string &name) {
   Query q(db_, Prepare("SELECT id FROM reg_keys WHERE parent = ?1 AND fold = ?2"));
   q.Int(1, parent).Bytes(2, Fold(name));
   return q.Step() ? q.ColumnInt(0) : 0;
+}
+
+int64_t Store::ClassesRoot(Hive hive) {
+  // Asked for by every call through the classes view. Keys never move and
+  // committed ids are never reused (Rollback forgets the rest), so a
+  // remembered key that exists is the one asked for.
+  int64_t &remembered = classesRoots_[static_cast<int>(hive)];
+  if (remembered && Exists(remembered)) return remembered;
+  remembered = Child(Child(Root(hive), u"SOFTWARE"), u"Classes");
+  return remembered;
 }
 
 int64_t Store::AddChild(int64_t parent, const std::u16string &name, const std::u16string *keyClass,
@@ -222,23 +240,39 @@ bool Store::Key(int64_t id, KeyRecord *out) {
   return true;
 }
 
+namespace {
+
+// A key row of the columns id, name, fold, class, volatile, written.
+KeyRecord ChildRecord(Query &q) {
+  KeyRecord r;
+  r.id = q.ColumnInt(0);
+  r.name = q.ColumnText16(1);
+  r.fold = q.ColumnBytes(2);
+  r.hasClass = !q.ColumnNull(3);
+  r.keyClass = q.ColumnText16(3);
+  r.isVolatile = q.ColumnInt(4) != 0;
+  r.written = q.ColumnInt(5);
+  return r;
+}
+
+}  // namespace
+
 std::vector<KeyRecord> Store::Children(int64_t parent) {
   Query q(db_, Prepare("SELECT id, name, fold, class, volatile, written FROM reg_keys "
                        "WHERE parent = ?1 ORDER BY fold"));
   q.Int(1, parent);
   std::vector<KeyRecord> out;
-  while (q.Step()) {
-    KeyRecord r;
-    r.id = q.ColumnInt(0);
-    r.name = q.ColumnText16(1);
-    r.fold = q.ColumnBytes(2);
-    r.hasClass = !q.ColumnNull(3);
-    r.keyClass = q.ColumnText16(3);
-    r.isVolatile = q.ColumnInt(4) != 0;
-    r.written = q.ColumnInt(5);
-    out.push_back(std::move(r));
-  }
+  while (q.Step()) out.push_back(ChildRecord(q));
   return out;
+}
+
+bool Store::ChildAt(int64_t parent, int64_t index, KeyRecord *out) {
+  Query q(db_, Prepare("SELECT id, name, fold, class, volatile, written FROM reg_keys "
+                       "WHERE parent = ?1 ORDER BY fold LIMIT 1 OFFSET ?2"));
+  q.Int(1, parent).Int(2, index);
+  if (!q.Step()) return false;
+  *out = ChildRecord(q);
+  return true;
 }
 
 int64_t Store::CountChildren(int64_t parent) {
@@ -253,17 +287,18 @@ void Store::RemoveTree(int64_t id, bool keepKey) {
     Query q(db_, Prepare("SELECT parent FROM reg_keys WHERE id = ?1"));
     if (q.Int(1, id).Step()) parent = q.ColumnInt(0);
   }
-  {
-    Query q(db_, Prepare("WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
-                         "SELECT k.id FROM reg_keys k JOIN tree ON k.parent = tree.id) "
-                         "DELETE FROM reg_values WHERE key IN tree"));
-    q.Int(1, id).Run();
+  // The subtree's keys, found through the parent index one level at a time:
+  // one recursive statement would build temporary tables on every call,
+  // which costs far more than the few keys a removal usually meets.
+  std::vector<int64_t> tree{id};
+  for (size_t i = 0; i < tree.size(); ++i) {
+    Query q(db_, Prepare("SELECT id FROM reg_keys WHERE parent = ?1"));
+    q.Int(1, tree[i]);
+    while (q.Step()) tree.push_back(q.ColumnInt(0));
   }
-  {
-    Query q(db_, Prepare("WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
-                         "SELECT k.id FROM reg_keys k JOIN tree ON k.parent = tree.id) "
-                         "DELETE FROM reg_keys WHERE id IN tree AND id <> ?2"));
-    q.Int(1, id).Int(2, keepKey ? id : 0).Run();
+  for (int64_t key : tree) {
+    Query(db_, Prepare("DELETE FROM reg_values WHERE key = ?1")).Int(1, key).Run();
+    if (key != id || !keepKey) Query(db_, Prepare("DELETE FROM reg_keys WHERE id = ?1")).Int(1, key).Run();
   }
   if (keepKey)
     Touch(id);

@@ -56,6 +56,8 @@ class Store {
   void Rollback() noexcept;
 
   int64_t Root(Hive hive) const { return roots_[static_cast<int>(hive)]; }
+  // HIVE\Software\Classes, or 0 when it is missing.
+  int64_t ClassesRoot(Hive hive);
   bool Exists(int64_t id);
   // The child of `parent` named `name` (case-insensitively), or 0.
   int64_t Child(int64_t parent, const std::u16string &name);
@@ -64,6 +66,8 @@ class Store {
   bool Key(int64_t id, KeyRecord *out);
   // The children of `parent` in enumeration order (by fold).
   std::vector<KeyRecord> Children(int64_t parent);
+  // Children(parent)[index] into *out without reading the others; false past the end.
+  bool ChildAt(int64_t parent, int64_t index, KeyRecord *out);
   int64_t CountChildren(int64_t parent);
   // Removes everything below `id` and its values, and the key itself unless `keepKey`.
   void RemoveTree(int64_t id, bool keepKey);
@@ -85,6 +89,8 @@ class Store {
   sqlite3 *db_ = nullptr;
   std::map<const char *, sqlite3_stmt *> statements_;
   int64_t roots_[4] = {};
+  // ClassesRoot's last answers; an id that still exists is still that key.
+  int64_t classesRoots_[4] = {};
 };
 
 }  // namespace registry

@@ -35,12 +35,11 @@ size_t TextLength(const char16_t *text) {
 }
 
 std::string Fold(const std::u16string &name) {
-  std::string out;
-  out.reserve(name.size() * 2);
-  for (char16_t unit : name) {
-    char16_t upper = Upcase(unit);
-    out += char(upper >> 8);
-    out += char(upper & 0xFF);
+  std::string out(name.size() * 2, '\0');
+  for (size_t i = 0; i < name.size(); ++i) {
+    char16_t upper = Upcase(name[i]);
+    out[2 * i] = char(upper >> 8);
+    out[2 * i + 1] = char(upper & 0xFF);
   }
   return out;
 }

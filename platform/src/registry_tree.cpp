@@ -9,7 +9,6 @@ namespace registry {
 namespace {
 
 const std::u16string kSoftware = u"SOFTWARE";
-const std::u16string kClasses = u"Classes";
 
 // The store key at `names` below `from`, or 0.
 int64_t Walk(Store &store, int64_t from, const std::vector<std::u16string> &names) {
@@ -23,7 +22,7 @@ int64_t Walk(Store &store, int64_t from, const std::vector<std::u16string> &name
 
 // The classes key at `path` in one hive (HIVE\Software\Classes\path), or 0.
 int64_t ClassesKey(Store &store, Hive hive, const std::vector<std::u16string> &path) {
-  int64_t classes = store.Child(store.Child(store.Root(hive), kSoftware), kClasses);
+  int64_t classes = store.ClassesRoot(hive);
   return classes ? Walk(store, classes, path) : 0;
 }
 
@@ -71,6 +70,31 @@ LSTATUS ClassHalves(Session &session, const KeyRef &key, Halves *out) {
     out->machine = key.machine;
   }
   out->primary = out->user ? Hive::User : Hive::Machine;
+  return ERROR_SUCCESS;
+}
+
+// The halves of the classes key parent\names as lookups from the root would
+// find them now, walked from the parent's halves where those are current: a
+// half a handle was opened on is still at its path while it exists, as keys
+// never move and ids are never reused. A handle opened on the machine's half
+// alone does not know the user's, which is looked up afresh. Fails as
+// CheckAlive does when the parent is gone.
+LSTATUS ChildHalves(Session &session, const KeyRef &parent, const std::vector<std::u16string> &names, int64_t *user,
+                    int64_t *machine) {
+  Store &store = *session.store;
+  Halves halves;
+  if (LSTATUS r = ClassHalves(session, parent, &halves)) {
+    if (!parent.predefined) return r;
+    halves = Halves{};  // neither half of the classes root: nothing below it either
+  }
+  if (parent.predefined || parent.user) {
+    *user = halves.user ? Walk(store, halves.user, names) : 0;
+  } else {
+    std::vector<std::u16string> path = parent.path;
+    path.insert(path.end(), names.begin(), names.end());
+    *user = ClassesKey(store, Hive::User, path);
+  }
+  *machine = halves.machine ? Walk(store, halves.machine, names) : 0;
   return ERROR_SUCCESS;
 }
 
@@ -217,15 +241,14 @@ LSTATUS CheckRights(const KeyRef &key, REGSAM rights) {
 LSTATUS OpenKey(Session &session, const KeyRef &parent, const std::vector<std::u16string> &names, REGSAM desired,
                 KeyRef *out) {
   Store &store = *session.store;
-  if (LSTATUS r = CheckAlive(session, parent)) return r;
   KeyRef child = Below(parent, names);
   Hive hive;
   if (parent.view == View::Classes) {
-    child.user = ClassesKey(store, Hive::User, child.path);
-    child.machine = ClassesKey(store, Hive::Machine, child.path);
+    if (LSTATUS r = ChildHalves(session, parent, names, &child.user, &child.machine)) return r;
     if (!child.user && !child.machine) return ERROR_FILE_NOT_FOUND;
     hive = child.user ? Hive::User : Hive::Machine;
   } else {
+    if (LSTATUS r = CheckAlive(session, parent)) return r;
     child.id = Walk(store, parent.id, names);
     if (!child.id) return ERROR_FILE_NOT_FOUND;
     child.depth = parent.depth + names.size();
@@ -272,10 +295,11 @@ LSTATUS DeleteKey(Session &session, const KeyRef &parent, const std::vector<std:
   if (names.empty()) {
     if (LSTATUS r = KeyTarget(session, parent, &target)) return r;
   } else if (parent.view == View::Classes) {
-    KeyRef child = Below(parent, names);
-    if (int64_t user = ClassesKey(store, Hive::User, child.path))
+    int64_t user = 0, machine = 0;
+    if (LSTATUS r = ChildHalves(session, parent, names, &user, &machine)) return r;
+    if (user)
       target = Target{user, Hive::User};
-    else if (int64_t machine = ClassesKey(store, Hive::Machine, child.path))
+    else if (machine)
       target = Target{machine, Hive::Machine};
     else
       return ERROR_FILE_NOT_FOUND;
@@ -308,6 +332,25 @@ LSTATUS Subkeys(Session &session, const KeyRef &key, std::vector<KeyRecord> *out
     for (KeyRecord &r : store.Children(halves.user)) merged[r.fold] = std::move(r);
   out->clear();
   for (auto &entry : merged) out->push_back(std::move(entry.second));
+  return ERROR_SUCCESS;
+}
+
+LSTATUS SubkeyAt(Session &session, const KeyRef &key, size_t index, KeyRecord *out) {
+  Store &store = *session.store;
+  int64_t only = 0;
+  if (key.view != View::Classes) {
+    if (!store.Exists(key.id)) return ERROR_KEY_DELETED;
+    only = key.id;
+  } else {
+    Halves halves;
+    if (LSTATUS r = ClassHalves(session, key, &halves)) return r;
+    only = !halves.user ? halves.machine : !halves.machine ? halves.user : 0;
+  }
+  if (only) return store.ChildAt(only, static_cast<int64_t>(index), out) ? ERROR_SUCCESS : ERROR_NO_MORE_ITEMS;
+  std::vector<KeyRecord> subkeys;
+  if (LSTATUS r = Subkeys(session, key, &subkeys)) return r;
+  if (index >= subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  *out = std::move(subkeys[index]);
   return ERROR_SUCCESS;
 }
 

@@ -72,5 +72,8 @@ LSTATUS DeleteKey(Session &session, const KeyRef &parent, const std::vector<std:
 // The subkeys of `key` in enumeration order; for the classes view the union of
 // both halves, a per-user key hiding the machine key of the same name.
 LSTATUS Subkeys(Session &session, const KeyRef &key, std::vector<KeyRecord> *out);
+// Subkeys(key)[index] into *out, or ERROR_NO_MORE_ITEMS past the end; only
+// that one is read unless both halves of a classes key have to be merged.
+LSTATUS SubkeyAt(Session &session, const KeyRef &key, size_t index, KeyRecord *out);
 
 }  // namespace registry

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <strings.h>
 
 #include "locale_internal.h"
@@ -23,7 +24,7 @@ struct State {
   std::mutex mutex;
   bool recording = false;
   std::vector<Call> calls;
-  std::map<std::string, unsigned> counts;
+  std::map<std::string, unsigned, std::less<>> counts;
   std::vector<Fault> faults;
   std::vector<std::pair<std::string, std::string>> hidden;
 };
@@ -96,10 +97,19 @@ void HideExport(const std::string &module, const std::string &name) {
   s.hidden.emplace_back(module, name);
 }
 
-bool Enter(const char *operation, const std::string &subject, const std::string &arguments, uint32_t *code) {
-  State &s = state();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  ++s.counts[operation];
+namespace {
+
+// Counts the call and, when something watches it, renders it and records it
+// or applies the first fault that matches. Runs under the state's lock.
+bool EnterLocked(State &s, const char *operation, Describe describe, void *context, uint32_t *code) {
+  auto counted = s.counts.find(std::string_view(operation));
+  if (counted == s.counts.end()) counted = s.counts.emplace(operation, 0).first;
+  ++counted->second;
+  bool armed = false;
+  for (const Fault &f : s.faults) armed = armed || f.operation == operation;
+  if (!s.recording && !armed) return false;
+  std::string subject, arguments;
+  describe(context, &subject, &arguments);
   if (s.recording) s.calls.push_back(Call{operation, subject, arguments});
   for (Fault &f : s.faults) {
     if (f.operation != operation) continue;
@@ -110,6 +120,24 @@ bool Enter(const char *operation, const std::string &subject, const std::string 
     return true;
   }
   return false;
+}
+
+}  // namespace
+
+bool EnterDescribed(const char *operation, Describe describe, void *context, uint32_t *code) {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  return EnterLocked(s, operation, describe, context, code);
+}
+
+bool Enter(const char *operation, const std::string &subject, const std::string &arguments, uint32_t *code) {
+  return Enter(
+      operation,
+      [&](std::string *subjectOut, std::string *argumentsOut) {
+        *subjectOut = subject;
+        *argumentsOut = arguments;
+      },
+      code);
 }
 
 bool IsExportHidden(const std::string &module, const std::string &name) {

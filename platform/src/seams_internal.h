@@ -2,12 +2,30 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 namespace seams {
 
 // Counts (and, when recording, records) one call. Returns true when a fault
 // applies; *code then holds the fault's code.
 bool Enter(const char *operation, const std::string &subject, const std::string &arguments, uint32_t *code);
+
+// Enter for calls on hot paths: `describe(context, &subject, &arguments)`
+// renders the call only when something looks at it (recording, or a fault
+// armed for this operation), so that an unwatched call costs a count.
+using Describe = void (*)(void *context, std::string *subject, std::string *arguments);
+bool EnterDescribed(const char *operation, Describe describe, void *context, uint32_t *code);
+
+// EnterDescribed with a callable `describe(std::string *subject, std::string *arguments)`.
+template <typename F>
+bool Enter(const char *operation, F &&describe, uint32_t *code) {
+  return EnterDescribed(
+      operation,
+      [](void *context, std::string *subject, std::string *arguments) {
+        (*static_cast<std::remove_reference_t<F> *>(context))(subject, arguments);
+      },
+      &describe, code);
+}
 
 // Whether the test seams have hidden this export of this module.
 bool IsExportHidden(const std::string &module, const std::string &name);

@@ -116,8 +116,11 @@ bool NameText(const DropBytes &bytes, bool wide, const Name &name, std::u16strin
 UINT WINAPI DragQueryFileW(HDROP hDrop, UINT iFile, LPWSTR lpszFile, UINT cch) {
   try {
     uint32_t code = 0;
-    if (seams::Enter("DragQueryFileW", std::to_string(iFile),
-                     "buffer=" + std::string(lpszFile ? "yes" : "null") + ", cch=" + std::to_string(cch), &code)) {
+    auto describe = [&](std::string *subject, std::string *arguments) {
+      *subject = std::to_string(iFile);
+      *arguments = "buffer=" + std::string(lpszFile ? "yes" : "null") + ", cch=" + std::to_string(cch);
+    };
+    if (seams::Enter("DragQueryFileW", describe, &code)) {
       SetLastError(code);
       return 0;
     }

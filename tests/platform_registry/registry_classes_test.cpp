@@ -166,6 +166,22 @@ TEST_F(RegistryClasses, HandleOfADeletedHalfGivesKeyDeleted) {
   EXPECT_FALSE(Exists(HKEY_CURRENT_USER, std::string(kUser) + "Shared\\New"));
 }
 
+// Lookups through the view follow keys made after a handle was opened, and
+// the user's classes themselves removed and made anew.
+TEST_F(RegistryClasses, LookupsFollowLaterChangesOfTheUserHalf) {
+  Key machineOnly;
+  ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "MachineOnly", &machineOnly), ERROR_SUCCESS);
+  Key late;
+  ASSERT_EQ(Create(HKEY_CURRENT_USER, std::string(kUser) + "MachineOnly\\Late", &late), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(late.get(), "", "user"), ERROR_SUCCESS);
+  EXPECT_EQ(Read(machineOnly.get(), "Late", ""), "user") << "below a machine-only handle";
+
+  ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, TEXT("Software\\Classes")), ERROR_SUCCESS);
+  EXPECT_FALSE(Exists(HKEY_CLASSES_ROOT, "UserOnly"));
+  ASSERT_EQ(Create(HKEY_CURRENT_USER, std::string(kUser) + "Again"), ERROR_SUCCESS);
+  EXPECT_TRUE(Exists(HKEY_CLASSES_ROOT, "Again")) << "the user's classes made anew";
+}
+
 TEST_F(RegistryClasses, DeletesRemoveTheKeyThatReadingFinds) {
   EXPECT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, TEXT("Shared")), ERROR_ACCESS_DENIED) << "the user key has a subkey";
   ASSERT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, TEXT("Shared\\FromUser")), ERROR_SUCCESS);

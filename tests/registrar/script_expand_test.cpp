@@ -120,6 +120,9 @@ TEST_F(ScriptExpandTest, PerUserRewrite) {
       {u"HKEY_CLASSES_ROOT { a } hkcr { b }", S_OK, u"HKEY_CLASSES_ROOT { a } hkcr { b }"},
       {u"HKCR { '%APPID%' }", S_OK, kStart + u" { '{ID}' " + kEnd + u"}"},
       {u"HKCR { {abc }", S_OK, kStart + u" { {abc }"},
+      // The root as the text's last characters, and a combining mark after it.
+      {u"x HKCR", S_OK, u"x " + kStart},
+      {u"HKCR\u0301 { }", S_OK, kStart + u"\u0301 { " + kEnd + u"}"},
   };
   for (const ExpandCase &c : cases) {
     std::u16string out;
