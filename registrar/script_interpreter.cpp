@@ -86,14 +86,14 @@ HRESULT CRegScriptParser::RunExpanded(LPCWSTR text, bool registering) {
 }
 
 HRESULT CRegScriptParser::ProcessBlock(LPWSTR token, HKEY parent, bool registering, bool recovering, int level) {
-  // Each level holds about 9 KB of buffers on the stack: the bound keeps a
-  // hostile script well inside a 1 MB thread stack.
+  // Each level holds under 1 KB of the stack, the token buffers being shared
+  // by all levels: the bound keeps a hostile script well inside a 1 MB thread
+  // stack.
   if (level > kMaxBlockDepth) return DISP_E_EXCEPTION;
   return registering ? RegisterBlock(token, parent, level) : UnregisterBlock(token, parent, recovering, level);
 }
 
 HRESULT CRegScriptParser::RegisterBlock(LPWSTR token, HKEY parent, int level) {
-  WCHAR valueName[kTokenUnits];
   CRegistryKey current;
   HRESULT hr = NextToken(token);
   if (FAILED(hr)) return hr;
@@ -171,7 +171,6 @@ HRESULT CRegScriptParser::RemoveNamedValue(HKEY parent, LPCWSTR valueName) {
 }
 
 HRESULT CRegScriptParser::UnregisterBlock(LPWSTR token, HKEY parent, bool recovering, int level) {
-  WCHAR valueName[kTokenUnits];
   WCHAR rememberedName[kRememberedNameUnits];
   CRegistryKey current;
   HRESULT hr = NextToken(token);

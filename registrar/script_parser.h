@@ -82,4 +82,9 @@ class CRegScriptParser {
   HRESULT RegisterBlock(LPWSTR token, HKEY parent, int level);
   HRESULT UnregisterBlock(LPWSTR token, HKEY parent, bool recovering, int level);
   HRESULT RemoveNamedValue(HKEY parent, LPCWSTR valueName);
+
+  // The name of the value entry being read. A value entry is done with before
+  // any nested block starts, so one buffer serves every level and the
+  // recursion's frames stay small.
+  WCHAR valueName[kTokenUnits];
 };

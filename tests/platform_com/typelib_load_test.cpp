@@ -15,11 +15,16 @@ namespace {
 
 std::string Str(BSTR text) { return text ? U8(std::u16string(text, SysStringLen(text))) : "(null)"; }
 
-// Takes a BSTR out argument and frees it after reading.
+// Takes a BSTR out argument and frees it after reading, or before it is
+// handed out again.
 struct Bstr {
   BSTR value = nullptr;
   ~Bstr() { SysFreeString(value); }
-  BSTR *out() { return &value; }
+  BSTR *out() {
+    SysFreeString(value);
+    value = nullptr;
+    return &value;
+  }
   std::string str() const { return Str(value); }
 };
 

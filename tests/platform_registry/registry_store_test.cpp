@@ -35,8 +35,10 @@ class RegistryFile : public RegistryTest {
     if (!pipe) return "popen failed";
     char line[512] = {};
     std::string out = std::fgets(line, sizeof line, pipe) ? line : "";
-    pclose(pipe);
+    const int status = pclose(pipe);
     if (!out.empty() && out.back() == '\n') out.pop_back();
+    // A peer that ended badly, a checker's report at its exit included, fails the comparison.
+    if (status != 0) out += " (peer status " + std::to_string(status) + ")";
     return out;
   }
 
@@ -108,7 +110,7 @@ TEST_F(RegistryFile, ConcurrentProcessesLoseNoWrites) {
   for (FILE *pipe : pipes) {
     char line[32] = {};
     EXPECT_STREQ(std::fgets(line, sizeof line, pipe), "0\n");
-    pclose(pipe);
+    EXPECT_EQ(pclose(pipe), 0);
   }
   for (int p = 0; p < kPeers; ++p) {
     std::string base = "Software\\Many\\p" + std::to_string(p);

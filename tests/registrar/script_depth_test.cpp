@@ -1,10 +1,10 @@
 // The nesting bound, with the interpreter on a thread whose stack is as small
 // as a file manager's or installer's (1 MB).
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include "module/module_flags.h"
 #include "platform_seams.h"
+#include "tests/support/deep_stack.h"
 #include "tests/registrar/registry_listing.h"
 
 namespace {
@@ -19,31 +19,11 @@ std::u16string NestedScript(int levels) {
   return script;
 }
 
-struct RunOnThread {
-  std::u16string script;
-  bool registering;
-  HRESULT hr = E_UNEXPECTED;
-};
-
-void *RunScriptThread(void *argument) {
-  auto *run = static_cast<RunOnThread *>(argument);
-  run->hr = RunText(run->script, run->registering);
-  return nullptr;
-}
-
 HRESULT RunWithOneMegabyteStack(const std::u16string &script, bool registering) {
-  RunOnThread run{script, registering};
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, 1024 * 1024);
-  pthread_t thread;
-  if (pthread_create(&thread, &attributes, RunScriptThread, &run) != 0) {
-    pthread_attr_destroy(&attributes);
-    return E_UNEXPECTED;
-  }
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
-  return run.hr;
+  HRESULT hr = E_UNEXPECTED;
+  testing_stack::RunOnStack(testing_stack::ScaledForBuild(testing_stack::kHostThreadStack),
+                            [&] { hr = RunText(script, registering); });
+  return hr;
 }
 
 // k\k\...\k with `count` names.
@@ -82,12 +62,39 @@ TEST_F(ScriptDepthTest, SixtyFiveLevelsFailCleanly) {
 }
 
 TEST_F(ScriptDepthTest, HostileNestingCannotExhaustTheStack) {
-  // Without the bound, 5000 levels of about 9 KB each would overrun 1 MB many times.
+  // Without the bound, 5000 levels of up to 1 KB each would overrun 1 MB.
   EXPECT_EQ(RunWithOneMegabyteStack(NestedScript(5000), true), DISP_E_EXCEPTION);
   EXPECT_EQ(RunWithOneMegabyteStack(NestedScript(5000), false), DISP_E_EXCEPTION);
   // Also when the deep part lies below an absent key.
   EXPECT_EQ(RunWithOneMegabyteStack(u"HKCU { absent" + NestedScript(5000).substr(4) + u" }", false),
             DISP_E_EXCEPTION);
+}
+
+TEST_F(ScriptDepthTest, DeepestWorkLeavesMostOfAHostThreadsStack) {
+  // The host's own frames below the handler's share the thread's 1 MB: the
+  // deepest nesting, and removal of a tree as deep as the registry allows
+  // (512 levels from HKCU), must leave at least half of it.
+  const size_t stack = testing_stack::ScaledForBuild(testing_stack::kHostThreadStack);
+  const struct {
+    const char *name;
+    std::u16string script;
+    bool registering;
+    bool seedDeepTree;
+  } cases[] = {
+      {"nesting, register", NestedScript(64), true, false},
+      {"nesting, unregister", NestedScript(64), false, false},
+      {"ForceRemove of a deepest tree", u"HKCU { ForceRemove T }", true, true},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.seedDeepTree) Seed(HKEY_CURRENT_USER, u"T\\" + Chain(511));
+    HRESULT hr = E_UNEXPECTED;
+    const size_t used = testing_stack::RunOnStack(stack, [&] { hr = RunText(c.script, c.registering); });
+    EXPECT_EQ(hr, S_OK);
+    EXPECT_LT(used, stack / 2);
+  }
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, u"T"));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, u"T\\k"));
 }
 
 TEST_F(ScriptDepthTest, ServerScriptDepthIsWellInsideTheBound) {
