@@ -63,15 +63,18 @@ inline std::vector<char16_t> &NameBuffer() {
 // before its children are visited.
 inline void SnapshotKey(HKEY key, const std::u16string &path, std::set<std::u16string> *lines) {
   std::vector<char16_t> &name = NameBuffer();
-  std::vector<BYTE> data;
+  static std::vector<BYTE> data(65536);
   for (DWORD i = 0;; ++i) {
     DWORD nameUnits = static_cast<DWORD>(name.size());
     DWORD type = 0;
-    DWORD size = 0;
-    if (RegEnumValueW(key, i, name.data(), &nameUnits, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-    data.assign(size, 0);
-    nameUnits = static_cast<DWORD>(name.size());
-    if (RegEnumValueW(key, i, name.data(), &nameUnits, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+    DWORD size = static_cast<DWORD>(data.size());
+    LSTATUS r = RegEnumValueW(key, i, name.data(), &nameUnits, nullptr, &type, data.data(), &size);
+    if (r == ERROR_MORE_DATA) {
+      data.resize(size);
+      nameUnits = static_cast<DWORD>(name.size());
+      r = RegEnumValueW(key, i, name.data(), &nameUnits, nullptr, &type, data.data(), &size);
+    }
+    if (r != ERROR_SUCCESS) break;
     std::u16string line = path + u" : " + std::u16string(name.data(), nameUnits) + u" = ";
     line += static_cast<char16_t>(u'0' + type);
     for (DWORD b = 0; b < size; ++b) line += static_cast<char16_t>(data[b]);

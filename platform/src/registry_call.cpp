@@ -31,15 +31,19 @@ LSTATUS RunCall(const char *operation, Access access, HKEY hKey, const char16_t 
     std::unique_lock<std::mutex> lock(state.mutex);
     KeyRef key;
     bool known = state.Lookup(hKey, &key);
-    std::string display = known ? key.display : HandleText(hKey);
-    std::string arguments = render(renderContext);
-    uint32_t fault = 0;
-    if (seams::Enter(operation, Subject(display, subKey),
-                     "key=" + display + (arguments.empty() ? "" : " " + arguments), &fault))
-      return static_cast<LSTATUS>(fault);
+    // The texts are built only for a seam that uses them: every call builds
+    // them otherwise, which costs more than many of the calls themselves.
+    if (!seams::CountUnwatched(operation)) {
+      std::string display = known ? key.display : HandleText(hKey);
+      std::string arguments = render(renderContext);
+      uint32_t fault = 0;
+      if (seams::Enter(operation, Subject(display, subKey),
+                       "key=" + display + (arguments.empty() ? "" : " " + arguments), &fault))
+        return static_cast<LSTATUS>(fault);
+    }
     if (!known) return ERROR_INVALID_HANDLE;
 
-    Session session{state, nullptr, key, hKey, std::nullopt, nullptr};
+    Session session{state, nullptr, std::move(key), hKey, std::nullopt, nullptr};
     if (access == Access::None) return body(bodyContext, session);
 
     Store &store = state.store();
@@ -47,7 +51,8 @@ LSTATUS RunCall(const char *operation, Access access, HKEY hKey, const char16_t 
     store.Begin(access == Access::Write);
     LSTATUS result;
     try {
-      if (key.predefined && key.view != View::Classes) session.key.id = store.Root(HiveOf(key.view));
+      if (session.key.predefined && session.key.view != View::Classes)
+        session.key.id = store.Root(HiveOf(session.key.view));
       result = body(bodyContext, session);
       if (result == ERROR_SUCCESS)
         store.Commit();
