@@ -3,9 +3,12 @@
 #pragma once
 #include <windows.h>
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -49,17 +52,29 @@ struct ScriptInput {
 
 // Every key and value of the stores behind the predefined roots, one line
 // each: key paths, and "path : name = type bytes" for values.
+// One name buffer of the largest name size for the whole process: a fresh one
+// per key visited would cost more than the registry calls themselves.
+inline std::vector<char16_t> &NameBuffer() {
+  static std::vector<char16_t> buffer(16384);
+  return buffer;
+}
+
+// The buffer is reused below the recursion: each key's names are copied out
+// before its children are visited.
 inline void SnapshotKey(HKEY key, const std::u16string &path, std::set<std::u16string> *lines) {
-  std::vector<char16_t> name(16384);
-  std::vector<BYTE> data;
+  std::vector<char16_t> &name = NameBuffer();
+  static std::vector<BYTE> data(65536);
   for (DWORD i = 0;; ++i) {
     DWORD nameUnits = static_cast<DWORD>(name.size());
     DWORD type = 0;
-    DWORD size = 0;
-    if (RegEnumValueW(key, i, name.data(), &nameUnits, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-    data.assign(size, 0);
-    nameUnits = static_cast<DWORD>(name.size());
-    if (RegEnumValueW(key, i, name.data(), &nameUnits, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+    DWORD size = static_cast<DWORD>(data.size());
+    LSTATUS r = RegEnumValueW(key, i, name.data(), &nameUnits, nullptr, &type, data.data(), &size);
+    if (r == ERROR_MORE_DATA) {
+      data.resize(size);
+      nameUnits = static_cast<DWORD>(name.size());
+      r = RegEnumValueW(key, i, name.data(), &nameUnits, nullptr, &type, data.data(), &size);
+    }
+    if (r != ERROR_SUCCESS) break;
     std::u16string line = path + u" : " + std::u16string(name.data(), nameUnits) + u" = ";
     line += static_cast<char16_t>(u'0' + type);
     for (DWORD b = 0; b < size; ++b) line += static_cast<char16_t>(data[b]);
@@ -93,5 +108,51 @@ inline std::set<std::u16string> SnapshotRegistry() {
   for (const auto &r : roots) SnapshotKey(r.root, r.name, &lines);
   return lines;
 }
+
+// Aborts, listing the differing lines, when the registry is not `expected`.
+inline void CheckRegistryIs(const std::set<std::u16string> &expected, const char *file, int line) {
+  const std::set<std::u16string> now = SnapshotRegistry();
+  if (now == expected) return;
+  auto print = [](const char *mark, const std::u16string &text) {
+    std::string narrow;
+    for (char16_t c : text) narrow += c < 0x80 && c >= 0x20 ? static_cast<char>(c) : '?';
+    std::fprintf(stderr, "%s %s\n", mark, narrow.c_str());
+  };
+  for (const auto &l : expected)
+    if (!now.count(l)) print("-", l);
+  for (const auto &l : now)
+    if (!expected.count(l)) print("+", l);
+  std::fprintf(stderr, "%s:%d: check failed: the registry changed\n", file, line);
+  std::abort();
+}
+#define FUZZ_CHECK_REGISTRY_IS(expected) fuzz::CheckRegistryIs(expected, __FILE__, __LINE__)
+
+// A file of this process's own that holds each input in turn, for the
+// services that read files. Its name stays the same for the whole run.
+class InputFile {
+ public:
+  explicit InputFile(const char *target) {
+    const char *dir = std::getenv("TMPDIR");
+    path_ = std::string(dir && *dir ? dir : "/tmp") + "/fuzz_" + target + "_" + std::to_string(getpid());
+    for (char c : path_) wide_ += static_cast<char16_t>(static_cast<unsigned char>(c));
+  }
+  ~InputFile() { unlink(path_.c_str()); }
+  InputFile(const InputFile &) = delete;
+  InputFile &operator=(const InputFile &) = delete;
+
+  // Replaces the file's contents; aborts when the file can't be written.
+  void Write(const void *data, size_t size) {
+    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    out.write(static_cast<const char *>(data), static_cast<std::streamsize>(size));
+    out.close();
+    FUZZ_CHECK(out.good());
+  }
+  const std::string &path() const { return path_; }
+  LPCWSTR wide() const { return wide_.c_str(); }
+
+ private:
+  std::string path_;
+  std::u16string wide_;
+};
 
 }  // namespace fuzz

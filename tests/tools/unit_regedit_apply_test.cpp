@@ -107,16 +107,35 @@ TEST_F(RegeditApply, AFailureAnywhereLeavesEverythingAsBefore) {
   }
 }
 
+// A refusal that lasts (a read-only machine part, a hive key that cannot be
+// deleted) must not make undoing fail: what was refused changed nothing.
 TEST_F(RegeditApply, MachineKeyRefusedAfterUserKeysUndoesTheUserKeys) {
-  const std::vector<tools::KeySnapshot> before = Tree();
-  seams::SetMachineReadOnly(true);
-  std::vector<RegeditOp> ops = import_;
-  ops.push_back({RegeditAction::CreateKey, u"HKEY_LOCAL_MACHINE\\SOFTWARE\\T", {}, REG_NONE, {}, 0});
-  tools::ApplyResult result = tools::ApplyRegedit(ops);
-  EXPECT_EQ(result.status, ERROR_ACCESS_DENIED);
-  EXPECT_EQ(result.failed, ops.size() - 1);
-  EXPECT_EQ(result.undoStatus, ERROR_SUCCESS);
-  EXPECT_EQ(Tree(), before);
+  const struct {
+    bool machineReadOnly;
+    RegeditOp last;
+  } cases[] = {
+      {true, {RegeditAction::CreateKey, u"HKEY_LOCAL_MACHINE\\SOFTWARE\\T", {}, REG_NONE, {}, 0}},
+      {true, {RegeditAction::DeleteKey, u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes", {}, REG_NONE, {}, 0}},
+      {false, {RegeditAction::DeleteKey, u"HKEY_LOCAL_MACHINE\\SOFTWARE", {}, REG_NONE, {}, 0}},
+  };
+  for (const auto &c : cases) {
+    SetUp();
+    const std::vector<tools::KeySnapshot> before = Tree();
+    std::vector<tools::KeySnapshot> machineBefore;
+    ASSERT_EQ(tools::ReadTree(HKEY_LOCAL_MACHINE, u"SOFTWARE", &machineBefore), ERROR_SUCCESS);
+    seams::SetMachineReadOnly(c.machineReadOnly);
+    std::vector<RegeditOp> ops = import_;
+    ops.push_back(c.last);
+    tools::ApplyResult result = tools::ApplyRegedit(ops);
+    seams::SetMachineReadOnly(false);
+    EXPECT_EQ(result.status, ERROR_ACCESS_DENIED) << U8(c.last.key);
+    EXPECT_EQ(result.failed, ops.size() - 1);
+    EXPECT_EQ(result.undoStatus, ERROR_SUCCESS) << U8(c.last.key);
+    EXPECT_EQ(Tree(), before);
+    std::vector<tools::KeySnapshot> machine;
+    EXPECT_EQ(tools::ReadTree(HKEY_LOCAL_MACHINE, u"SOFTWARE", &machine), ERROR_SUCCESS);
+    EXPECT_EQ(machine, machineBefore) << U8(c.last.key);
+  }
 }
 
 }  // namespace

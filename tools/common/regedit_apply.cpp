@@ -161,7 +161,12 @@ class Applier {
     if (r == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (r) return r;
     undo_.push_back(std::move(record));
-    return RegDeleteTreeW(name.root, name.path.c_str());
+    r = RegDeleteTreeW(name.root, name.path.c_str());
+    // A refused deletion (a hive key, a read-only part) that left the tree as it
+    // was has nothing to undo; restoring it would only be refused in turn.
+    std::vector<KeySnapshot> after;
+    if (r && ReadTree(name.root, name.path, &after) == ERROR_SUCCESS && after == undo_.back().tree) undo_.pop_back();
+    return r;
   }
 
   LSTATUS Value(const KeyName &name, const RegeditOp &op) {
