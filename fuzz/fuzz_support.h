@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "platform_seams.h"
+
 #include <unistd.h>
 
 #include <cstdint>
@@ -52,61 +54,12 @@ struct ScriptInput {
 
 // Every key and value of the stores behind the predefined roots, one line
 // each: key paths, and "path : name = type bytes" for values.
-// One name buffer of the largest name size for the whole process: a fresh one
-// per key visited would cost more than the registry calls themselves.
-inline std::vector<char16_t> &NameBuffer() {
-  static std::vector<char16_t> buffer(16384);
-  return buffer;
-}
-
-// The buffer is reused below the recursion: each key's names are copied out
-// before its children are visited.
-inline void SnapshotKey(HKEY key, const std::u16string &path, std::set<std::u16string> *lines) {
-  std::vector<char16_t> &name = NameBuffer();
-  static std::vector<BYTE> data(65536);
-  for (DWORD i = 0;; ++i) {
-    DWORD nameUnits = static_cast<DWORD>(name.size());
-    DWORD type = 0;
-    DWORD size = static_cast<DWORD>(data.size());
-    LSTATUS r = RegEnumValueW(key, i, name.data(), &nameUnits, nullptr, &type, data.data(), &size);
-    if (r == ERROR_MORE_DATA) {
-      data.resize(size);
-      nameUnits = static_cast<DWORD>(name.size());
-      r = RegEnumValueW(key, i, name.data(), &nameUnits, nullptr, &type, data.data(), &size);
-    }
-    if (r != ERROR_SUCCESS) break;
-    std::u16string line = path + u" : " + std::u16string(name.data(), nameUnits) + u" = ";
-    line += static_cast<char16_t>(u'0' + type);
-    for (DWORD b = 0; b < size; ++b) line += static_cast<char16_t>(data[b]);
-    lines->insert(line);
-  }
-  std::vector<std::u16string> children;
-  for (DWORD i = 0;; ++i) {
-    DWORD nameUnits = static_cast<DWORD>(name.size());
-    if (RegEnumKeyExW(key, i, name.data(), &nameUnits, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    children.emplace_back(name.data(), nameUnits);
-  }
-  for (const std::u16string &child : children) {
-    const std::u16string childPath = path + u"\\" + child;
-    lines->insert(childPath);
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(key, child.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) continue;
-    SnapshotKey(opened, childPath, lines);
-    RegCloseKey(opened);
-  }
-}
-
+// The whole registry as lines: a key's path, or "path : name = " with the
+// value's type digit and data bytes. Read straight from the store in one
+// transaction: a walk through the registry calls would cost more than most runs.
 inline std::set<std::u16string> SnapshotRegistry() {
-  const struct {
-    HKEY root;
-    const char16_t *name;
-  } roots[] = {{HKEY_CURRENT_USER, u"HKCU"},
-               {HKEY_LOCAL_MACHINE, u"HKLM"},
-               {HKEY_USERS, u"HKU"},
-               {HKEY_CURRENT_CONFIG, u"HKCC"}};
-  std::set<std::u16string> lines;
-  for (const auto &r : roots) SnapshotKey(r.root, r.name, &lines);
-  return lines;
+  const std::vector<std::u16string> lines = seams::RegistryContents();
+  return std::set<std::u16string>(lines.begin(), lines.end());
 }
 
 // Aborts, listing the differing lines, when the registry is not `expected`.

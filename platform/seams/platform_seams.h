@@ -114,5 +114,10 @@ __attribute__((visibility("default"))) void SetMachineReadOnly(bool on);
 // environment (TOVIN_REGISTRY_FILE, TOVIN_REGISTRY_MACHINE_READONLY), read
 // again at the next registry call. An in-memory store starts empty again.
 __attribute__((visibility("default"))) void ResetRegistry();
+// Every key of the store as its path ("HKLM\\Software\\...") and every value as
+// "path : name = " followed by its type digit and its data bytes one per unit,
+// sorted, read in one transaction. Throws std::exception when the store
+// cannot be read.
+__attribute__((visibility("default"))) std::vector<std::u16string> RegistryContents();
 
 }  // namespace seams
