@@ -52,7 +52,9 @@ void WalkType(ITypeLib *library, UINT index) {
 
   BSTR name = nullptr, doc = nullptr, helpFile = nullptr;
   DWORD context = 0;
-  CheckDocumentation(info->GetDocumentation(MEMBERID_NIL, &name, &doc, &context, &helpFile), name, doc, helpFile);
+  // The call comes first: the order in which arguments are evaluated is unspecified.
+  const HRESULT hr = info->GetDocumentation(MEMBERID_NIL, &name, &doc, &context, &helpFile);
+  CheckDocumentation(hr, name, doc, helpFile);
 
   for (UINT i = 0; i < attr->cImplTypes; ++i) {
     HREFTYPE ref = 0;
@@ -94,7 +96,8 @@ void WalkLibrary(ITypeLib *library) {
   library->ReleaseTLibAttr(attr);
   BSTR name = nullptr, doc = nullptr, helpFile = nullptr;
   DWORD context = 0;
-  CheckDocumentation(library->GetDocumentation(-1, &name, &doc, &context, &helpFile), name, doc, helpFile);
+  const HRESULT hr = library->GetDocumentation(-1, &name, &doc, &context, &helpFile);
+  CheckDocumentation(hr, name, doc, helpFile);
   const UINT count = library->GetTypeInfoCount();
   for (UINT i = 0; i < count; ++i) WalkType(library, i);
   ITypeInfo *none = reinterpret_cast<ITypeInfo *>(1);
