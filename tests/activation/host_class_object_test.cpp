@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "host_fixture.h"
+#include "platform_seams.h"
 
 namespace {
 

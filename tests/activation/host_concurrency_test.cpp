@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host_fixture.h"
+#include "platform_seams.h"
 
 namespace {
 

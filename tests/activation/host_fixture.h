@@ -1,21 +1,24 @@
-// The fixture of the host tests: fresh seams and settings, the library loaded.
+// The fixture of the host tests: a fresh registry and settings, the library loaded.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "host_support.h"
-#include "platform_seams.h"
+#include "support/fresh_state.h"
 
 class HostTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    seams::Reset();
+    fresh_state::Begin();
     host::ClearSettings();
     library_ = std::make_unique<host::Library>();
     ASSERT_TRUE(library_->loaded());
   }
-  void TearDown() override { library_.reset(); }
+  void TearDown() override {
+    library_.reset();
+    fresh_state::End();
+  }
 
   const host::Library &library() const { return *library_; }
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "host_fixture.h"
+#include "platform_seams.h"
 
 namespace {
 

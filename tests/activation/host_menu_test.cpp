@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "host_fixture.h"
+#include "platform_seams.h"
 #include "support/text.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include <sstream>
 #include <thread>
 
-#include "platform_seams.h"
 #include "support/text.h"
 
 namespace host {
@@ -189,12 +188,6 @@ bool WaitForEcho(const std::string &path, std::vector<std::string> *lines, int m
   lines->clear();
   while (std::getline(in, line)) lines->push_back(line);
   return true;
-}
-
-std::vector<std::string> RecordedLaunches() {
-  std::vector<std::string> launches;
-  for (const seams::Call &call : seams::Calls("ShellExecuteW")) launches.push_back(call.subject + " | " + call.arguments);
-  return launches;
 }
 
 }  // namespace host

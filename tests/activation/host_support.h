@@ -119,7 +119,8 @@ void SetEchoOutput(const std::string &path);
 // false when it did not appear.
 bool WaitForEcho(const std::string &path, std::vector<std::string> *lines, int milliseconds = 5000);
 
-// The parameters of every recorded ShellExecuteW call, as the seams render them.
+// The parameters of every recorded ShellExecuteW call, as the seams render
+// them (under the substitute only).
 std::vector<std::string> RecordedLaunches();
 
 }  // namespace host

@@ -1,12 +1,13 @@
 // The host support that needs the POSIX system under the substitute: the
-// process's mappings and environment. Files ending in _posix.cpp are left out
-// of scripts/check-sdk-hosts, which compiles the rest against the SDK headers.
+// process's mappings and environment, and the seams' record of launches.
+// host_support_win32.cpp is its counterpart in the Windows test tree.
 #include <stdlib.h>
 
 #include <fstream>
 #include <string>
 
 #include "host_support.h"
+#include "platform_seams.h"
 
 namespace host {
 
@@ -21,5 +22,11 @@ bool LibraryMapped() {
 }
 
 void SetEchoOutput(const std::string &path) { setenv("ACTIVATION_ECHO_OUTPUT", path.c_str(), 1); }
+
+std::vector<std::string> RecordedLaunches() {
+  std::vector<std::string> launches;
+  for (const seams::Call &call : seams::Calls("ShellExecuteW")) launches.push_back(call.subject + " | " + call.arguments);
+  return launches;
+}
 
 }  // namespace host
