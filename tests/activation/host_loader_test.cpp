@@ -2,16 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "host_fixture.h"
-#include "platform_seams.h"
 
 namespace {
 
-TEST(Loader, LoadsWithOnlyTheEntryFunctionAndActivationExportsVisible) {
-  seams::Reset();
+TEST(Loader, ShowsTheServerExportsAndNoInternalNames) {
   host::Library library;
   ASSERT_TRUE(library.loaded());
   EXPECT_EQ(S_OK, library.CanUnloadNow());
-  EXPECT_NE(nullptr, GetProcAddress(library.module(), "DllMain"));
+  for (const char *name : {"DllRegisterServer", "DllUnregisterServer", "DllInstall"})
+    EXPECT_NE(nullptr, GetProcAddress(library.module(), name)) << name;
   // Internal names with C linkage would be found by their plain names.
   for (const char *internal : {"initFailed", "perUserRegistration", "objectMap", "moduleInstance",
                                "tovincopyshlModule", "currentModule", "CLSID_TovinCopyShlExt", "appIdText"})
@@ -19,7 +18,6 @@ TEST(Loader, LoadsWithOnlyTheEntryFunctionAndActivationExportsVisible) {
 }
 
 TEST(Loader, FreeingTheLastReferenceUnmapsTheLibrary) {
-  seams::Reset();
   {
     host::Library library;
     ASSERT_TRUE(library.loaded());
@@ -29,7 +27,6 @@ TEST(Loader, FreeingTheLastReferenceUnmapsTheLibrary) {
 }
 
 TEST(Loader, UnloadsWithAClassFactoryStillCached) {
-  seams::Reset();
   {
     host::Library library;
     IClassFactory *factory = library.Factory();
@@ -40,40 +37,6 @@ TEST(Loader, UnloadsWithAClassFactoryStillCached) {
   host::Library again;
   ASSERT_TRUE(again.loaded());
   EXPECT_EQ(S_OK, again.CanUnloadNow());
-}
-
-// The three static records each create one critical section at load: the
-// object map's, the instance record's and the module's, in that order.
-class LoaderRefusal : public ::testing::TestWithParam<unsigned> {};
-
-TEST_P(LoaderRefusal, ASectionThatCannotBeCreatedFailsTheLoadAndLeavesNothingLoaded) {
-  seams::Reset();
-  seams::FailOperation("InitializeCriticalSection", STATUS_NO_MEMORY, GetParam());
-  SetLastError(0);
-  HMODULE module = LoadLibraryW(host::LibraryPath().c_str());
-  EXPECT_EQ(nullptr, module);
-  EXPECT_EQ(static_cast<DWORD>(ERROR_DLL_INIT_FAILED), GetLastError());
-  EXPECT_EQ(nullptr, GetModuleHandleW(host::LibraryPath().c_str()));
-  EXPECT_FALSE(host::LibraryMapped());
-  if (module) FreeLibrary(module);
-
-  // The failed attempt left no state behind: the next load starts clean.
-  seams::ClearFaults();
-  host::Library library;
-  ASSERT_TRUE(library.loaded());
-  EXPECT_EQ(S_OK, library.CanUnloadNow());
-  IClassFactory *factory = library.Factory();
-  ASSERT_NE(nullptr, factory);
-  factory->Release();
-}
-
-INSTANTIATE_TEST_SUITE_P(EachStaticRecord, LoaderRefusal, ::testing::Values(1u, 2u, 3u));
-
-TEST(Loader, LoadingCreatesExactlyTheThreeSections) {
-  seams::Reset();
-  host::Library library;
-  ASSERT_TRUE(library.loaded());
-  EXPECT_EQ(3u, seams::CallCount("InitializeCriticalSection"));
 }
 
 }  // namespace

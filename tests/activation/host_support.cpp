@@ -113,7 +113,10 @@ void SetSettingBytes(const WCHAR *name, const void *data, DWORD bytes) {
   if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)
     return;
-  RegSetValueExW(key, name, 0, REG_SZ, static_cast<const BYTE *>(data), bytes);
+  // A NUL right after the data would be stored too: the copy goes on with another unit.
+  std::string copy(static_cast<const char *>(data), bytes);
+  copy += "~~";
+  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(copy.data()), bytes);
   RegCloseKey(key);
 }
 
@@ -179,11 +182,13 @@ void WriteBmpFile(const std::string &path, int width, int height) {
 bool WaitForEcho(const std::string &path, std::vector<std::string> *lines, int milliseconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   std::error_code error;
-  while (!std::filesystem::exists(path, error)) {
+  // On Windows the file can be seen before the renaming program has let go of
+  // it, and cannot be opened until it has.
+  std::ifstream in;
+  while (!std::filesystem::exists(path, error) || (in.open(path), !in.is_open())) {
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  std::ifstream in(path);
   std::string line;
   lines->clear();
   while (std::getline(in, line)) lines->push_back(line);

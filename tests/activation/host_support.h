@@ -91,6 +91,7 @@ HRESULT InitializeWith(IShellExtInit *init, const std::vector<std::basic_string<
 
 // Per-user settings under HKEY_CURRENT_USER\Software\Tovin Copy.
 void ClearSettings();
+// Stores exactly `bytes` bytes as REG_SZ.
 void SetSettingBytes(const WCHAR *name, const void *data, DWORD bytes);
 // Stores the text with its NUL.
 void SetSettingText(const WCHAR *name, const std::basic_string<WCHAR> &text);
@@ -118,9 +119,5 @@ void SetEchoOutput(const std::string &path);
 // Waits up to `milliseconds` for the echo program's file; its lines, or
 // false when it did not appear.
 bool WaitForEcho(const std::string &path, std::vector<std::string> *lines, int milliseconds = 5000);
-
-// The parameters of every recorded ShellExecuteW call, as the seams render
-// them (under the substitute only).
-std::vector<std::string> RecordedLaunches();
 
 }  // namespace host

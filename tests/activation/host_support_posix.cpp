@@ -1,5 +1,5 @@
 // The host support that needs the POSIX system under the substitute: the
-// process's mappings and environment, and the seams' record of launches.
+// process's mappings and environment.
 // host_support_win32.cpp is its counterpart in the Windows test tree.
 #include <stdlib.h>
 
@@ -7,7 +7,6 @@
 #include <string>
 
 #include "host_support.h"
-#include "platform_seams.h"
 
 namespace host {
 
@@ -22,11 +21,5 @@ bool LibraryMapped() {
 }
 
 void SetEchoOutput(const std::string &path) { setenv("ACTIVATION_ECHO_OUTPUT", path.c_str(), 1); }
-
-std::vector<std::string> RecordedLaunches() {
-  std::vector<std::string> launches;
-  for (const seams::Call &call : seams::Calls("ShellExecuteW")) launches.push_back(call.subject + " | " + call.arguments);
-  return launches;
-}
 
 }  // namespace host

@@ -18,6 +18,13 @@ void Store(const void *data, DWORD bytes) {
   RegCloseKey(key);
 }
 
+// Stores `bytes` from a buffer that goes on with a unit that is not NUL, so
+// that the size given is the size stored.
+void StoreExactly(const std::string &bytes) {
+  const std::string padded = bytes + "~~";
+  Store(padded.data(), static_cast<DWORD>(bytes.size()));
+}
+
 TEST(ReadSetting, TextAlwaysEndsInsideTheBuffer) {
   const std::u16string full(260, u'f');
   const std::u16string text = u"C:\\pic.bmp";
@@ -38,7 +45,7 @@ TEST(ReadSetting, TextAlwaysEndsInsideTheBuffer) {
       {"empty data", std::string(), ERROR_SUCCESS, u""},
   };
   for (const Case &c : cases) {
-    Store(c.bytes.data(), static_cast<DWORD>(c.bytes.size()));
+    StoreExactly(c.bytes);
     WCHAR buffer[MAX_PATH + 2];
     std::fill(std::begin(buffer), std::end(buffer), u'#');
     EXPECT_EQ(c.rc, ReadSetting(copyBmpValueName, buffer, MAX_PATH + 1, kCopyBmpReadBytes)) << c.name;

@@ -2,6 +2,7 @@
 # SDK-only sources against the real DLL under Wine.
 set(dir ${CMAKE_SOURCE_DIR}/tests/activation)
 add_executable(activation_echo ${dir}/activation_echo.cpp)
+target_link_libraries(activation_echo PRIVATE shell32)
 
 tovin_sdk_sources(activation_host_sources ${dir}/host_*.cpp)
 tovin_windows_tests(activation_host_tests ${activation_host_sources} ${dir}/host_support_win32.cpp)

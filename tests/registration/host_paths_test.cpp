@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-#include "host_registration.h"
-#include "platform_seams.h"
+#include "path_length.h"
+#include "registration_fixture.h"
 #include "tests/support/text.h"
 
 namespace {
@@ -17,53 +17,29 @@ using namespace registration;
 using testing_text::U16;
 using testing_text::U8;
 
-// A path of exactly `units` characters for a copy of the library below `base`.
-std::string PathOfLength(const std::string &base, size_t units) {
-  const std::string file = "/libtovincopyshl.so";
-  std::string path = base;
-  while (path.size() + file.size() < units) {
-    size_t room = units - path.size() - file.size();
-    // Each directory takes its name and a slash; never leave room for a slash alone.
-    size_t name = std::min<size_t>(room - 1, 200);
-    if (room - (name + 1) == 1) --name;
-    path += "/" + std::string(name, 'd');
-  }
-  return path + file;
-}
+using LibraryPath = Registration;
 
-TEST(LibraryPath, ApostropheIsWrittenOnceInTheRegisteredPath) {
-  seams::Reset();
+TEST_F(LibraryPath, ApostropheIsWrittenOnceInTheRegisteredPath) {
   TempDirectory directory;
-  const std::string path = directory.path() + "/Tovin's Tools/libtovincopyshl.so";
+  const std::string path = Below(Below(directory.path(), "Tovin's Tools"), LibraryFileName());
   ASSERT_TRUE(CopyLibrary(path));
-  ServerLibrary library(path);
-  ASSERT_TRUE(library.loaded());
-  ASSERT_EQ(S_OK, library.Register());
-  EXPECT_EQ(RegisteredListing(path), MachineClasses());
+  ServerLibrary copy(path);
+  ASSERT_TRUE(copy.loaded());
+  ASSERT_EQ(S_OK, copy.Register());
+  EXPECT_EQ(Expected(Classes::kMachine, RegisteredListing(path)), MachineClasses());
 }
 
-struct LengthCase {
-  size_t units;
-  HRESULT expected;
-};
+class PathLength : public Registration, public ::testing::WithParamInterface<LengthCase> {};
 
-class PathLength : public ::testing::TestWithParam<LengthCase> {};
-
-TEST_P(PathLength, PathsThatDoNotFitAreRefusedBeforeAnyScriptRuns) {
-  seams::Reset();
+TEST_P(PathLength, PathsThatDoNotFitAreRefused) {
   TempDirectory directory;
   const std::string path = PathOfLength(directory.path(), GetParam().units);
   ASSERT_EQ(GetParam().units, path.size());
   ASSERT_TRUE(CopyLibrary(path));
-  ServerLibrary library(path);
-  ASSERT_TRUE(library.loaded());
-  EXPECT_EQ(GetParam().expected, library.Register());
-  if (FAILED(GetParam().expected)) {
-    EXPECT_EQ(0u, seams::CallCount("FindResourceW"));
-    EXPECT_EQ("", MachineClasses());
-  } else {
-    EXPECT_EQ(RegisteredListing(path), MachineClasses());
-  }
+  ServerLibrary copy(path);
+  ASSERT_TRUE(copy.loaded());
+  EXPECT_EQ(GetParam().expected, copy.Register());
+  EXPECT_EQ(FAILED(GetParam().expected) ? "" : Expected(Classes::kMachine, RegisteredListing(path)), MachineClasses());
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, PathLength,
@@ -71,7 +47,6 @@ INSTANTIATE_TEST_SUITE_P(Limits, PathLength,
                                            LengthCase{300, static_cast<HRESULT>(0x8007007A)}));
 
 TEST(LibraryTypeLib, DescribesTheClassAndItsInterface) {
-  seams::Reset();
   ITypeLib *library = nullptr;
   ASSERT_EQ(S_OK, LoadTypeLib(U16(TOVINCOPYSHL_PATH).c_str(), &library));
   TLIBATTR *attributes = nullptr;
@@ -79,7 +54,11 @@ TEST(LibraryTypeLib, DescribesTheClassAndItsInterface) {
   EXPECT_EQ(1, attributes->wMajorVerNum);
   EXPECT_EQ(0, attributes->wMinorVerNum);
   EXPECT_EQ(0u, attributes->lcid);
+#ifdef _WIN64
+  EXPECT_EQ(SYS_WIN64, attributes->syskind);
+#else
   EXPECT_EQ(SYS_WIN32, attributes->syskind);
+#endif
   library->ReleaseTLibAttr(attributes);
 
   ASSERT_EQ(2u, library->GetTypeInfoCount());

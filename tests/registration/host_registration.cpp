@@ -1,9 +1,10 @@
 #include "host_registration.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "tests/support/registry_listing.h"
 #include "tests/support/text.h"
@@ -30,7 +31,12 @@ ServerLibrary::~ServerLibrary() {
 std::string RegisteredListing(const std::string &path) {
   const std::string appId = kAppId, clsid = "CLSID\\" + std::string(kClassId), lib = "TypeLib\\" + std::string(kLibId);
   // With no help directory given, the folder of the library (no final separator).
-  const std::string directory = path.substr(0, path.rfind('/'));
+  const std::string directory = path.substr(0, path.find_last_of("/\\"));
+#ifdef _WIN64
+  const std::string platform = "win64";
+#else
+  const std::string platform = "win32";
+#endif
   std::vector<std::string> lines{
       "AppID",
       "AppID\\" + appId,
@@ -48,8 +54,8 @@ std::string RegisteredListing(const std::string &path) {
       lib + "\\1.0",
       lib + "\\1.0 : @ = sz \"tovincopyshl 1.0 Type Library\"",
       lib + "\\1.0\\0",
-      lib + "\\1.0\\0\\win32",
-      lib + "\\1.0\\0\\win32 : @ = sz \"" + path + "\"",
+      lib + "\\1.0\\0\\" + platform,
+      lib + "\\1.0\\0\\" + platform + " : @ = sz \"" + path + "\"",
       lib + "\\1.0\\FLAGS",
       lib + "\\1.0\\FLAGS : @ = sz \"0\"",
       lib + "\\1.0\\HELPDIR",
@@ -72,14 +78,110 @@ std::string UnregisteredListing() {
   return Joined(lines);
 }
 
-std::string MachineClasses() { return Joined(Listing(HKEY_LOCAL_MACHINE, TEXT("Software\\Classes"))); }
+namespace {
 
-std::string UserClasses() { return Joined(Listing(HKEY_CURRENT_USER, TEXT("Software\\Classes"))); }
+struct Noted {
+  std::set<std::string> lines;
+  std::map<std::string, std::string> keys;  // lower case to the spelling noted
+};
+std::map<Classes, Noted> noted;
+
+// Lines the listings leave out: the 32-bit view, which the registry keeps
+// in step by itself, and the type library's FLAGS value, which
+// Registration.TypeLibraryFlagsAreZero checks alone.
+bool Omitted(const std::string &line) {
+  return line.compare(0, 11, "Wow6432Node") == 0 || line.find("\\FLAGS : ") != std::string::npos;
+}
+
+std::vector<std::string> Current(Classes which) {
+  std::vector<std::string> lines;
+  switch (which) {
+    case Classes::kMachine:
+      lines = Listing(HKEY_LOCAL_MACHINE, TEXT("Software\\Classes"));
+      break;
+    case Classes::kUser:
+      lines = Listing(HKEY_CURRENT_USER, TEXT("Software\\Classes"));
+      break;
+    case Classes::kMerged:
+      lines = Listing(HKEY_CLASSES_ROOT, TEXT(""));
+      break;
+  }
+  lines.erase(std::remove_if(lines.begin(), lines.end(), Omitted), lines.end());
+  return lines;
+}
+
+std::string Lower(std::string text) {
+  for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::vector<std::string> Split(const std::string &text) {
+  std::vector<std::string> lines;
+  for (size_t from = 0, end; from < text.size(); from = end + 1) {
+    end = text.find('\n', from);
+    lines.push_back(text.substr(from, end - from));
+  }
+  return lines;
+}
+
+}  // namespace
+
+void NoteClasses() {
+  for (Classes which : {Classes::kMachine, Classes::kUser, Classes::kMerged}) {
+    Noted &entry = noted[which];
+    entry = Noted();
+    for (const std::string &line : Current(which)) {
+      entry.lines.insert(line);
+      if (line.find(" : ") == std::string::npos) entry.keys[Lower(line)] = line;
+    }
+  }
+}
+
+std::string Changes(Classes which) {
+  const Noted &before = noted[which];
+  std::vector<std::string> current = Current(which), lines;
+  const std::set<std::string> now(current.begin(), current.end());
+  for (const std::string &line : current)
+    if (!before.lines.count(line)) lines.push_back(line);
+  for (const std::string &line : before.lines)
+    if (!now.count(line)) lines.push_back("- " + line);
+  return Joined(lines);
+}
+
+std::string Expected(Classes which, const std::string &listing) {
+  const Noted &before = noted[which];
+  std::vector<std::string> lines;
+  for (std::string line : Split(listing)) {
+    if (Omitted(line)) continue;
+    // Each key on the line's path takes the spelling of the key noted.
+    const size_t keyEnd = std::min(line.find(" : "), line.size());
+    for (size_t end = 0; end != std::string::npos && end <= keyEnd;) {
+      end = line.find('\\', end + 1);
+      const size_t prefix = std::min(end, keyEnd);
+      auto spelt = before.keys.find(Lower(line.substr(0, prefix)));
+      if (spelt != before.keys.end()) line.replace(0, prefix, spelt->second);
+      if (prefix == keyEnd) break;
+    }
+    if (!before.lines.count(line)) lines.push_back(line);
+  }
+  std::sort(lines.begin(), lines.end());
+  return Joined(lines);
+}
 
 std::string Joined(const std::vector<std::string> &lines) {
   std::string text;
   for (const std::string &line : lines) text += line + "\n";
   return text;
+}
+
+std::string LibraryFileName() { return std::filesystem::path(TOVINCOPYSHL_PATH).filename().string(); }
+
+std::string Below(const std::string &directory, const std::string &name) {
+#ifdef _WIN32
+  return directory + "\\" + name;
+#else
+  return directory + "/" + name;
+#endif
 }
 
 bool CopyLibrary(const std::string &path) {

@@ -38,21 +38,40 @@ class ServerLibrary {
   InstallFunction install_ = nullptr;
 };
 
-// Every key and value that registration of the library at `path` writes,
-// relative to the classes root, as registry_listing::Listing shows them.
+// Every key and value that registration of the library at `path` writes into
+// an empty registry, relative to the classes root, as registry_listing::Listing
+// shows them.
 std::string RegisteredListing(const std::string &path);
-// What removal leaves: the keys it never deletes.
+// What removal leaves in an empty registry: the keys it never deletes.
 std::string UnregisteredListing();
 
-// The machine's and the user's classes, as listings one line each, so that
-// a difference reads as a text diff.
-std::string MachineClasses();
-std::string UserClasses();
+// The classes of the machine, of the user, and both as HKEY_CLASSES_ROOT
+// merges them.
+enum class Classes { kMachine, kUser, kMerged };
+
+// Notes the classes as they are now. Tests start from a registry that is
+// empty under the substitute and shared on Windows, so listings show what
+// changed since.
+void NoteClasses();
+// What changed in `which` since NoteClasses: the new lines of its listing,
+// then each line gone with "- " before it; one line each, so that a
+// difference reads as a text diff.
+std::string Changes(Classes which);
+inline std::string MachineClasses() { return Changes(Classes::kMachine); }
+inline std::string UserClasses() { return Changes(Classes::kUser); }
+// The change that turns the noted `which` into a state holding `listing`
+// besides: its lines not noted already, with the noted spelling of keys that
+// existed (key names compare without case).
+std::string Expected(Classes which, const std::string &listing);
+
 // The lines of a listing joined with line feeds.
 std::string Joined(const std::vector<std::string> &lines);
 
 using testing_files::TempDirectory;
 
+// The file name of the built library, and `name` below `directory`.
+std::string LibraryFileName();
+std::string Below(const std::string &directory, const std::string &name);
 // Copies the built library to `path`, creating its directories; false on failure.
 bool CopyLibrary(const std::string &path);
 

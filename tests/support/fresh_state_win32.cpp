@@ -43,6 +43,8 @@ const Watched kWatched[] = {
     {HKEY_LOCAL_MACHINE, L"Software\\Classes\\Folder", 3},
     {HKEY_LOCAL_MACHINE, L"Software\\Classes\\Drive", 3},
     {HKEY_LOCAL_MACHINE, L"Software\\Classes\\Directory", 3},
+    {HKEY_LOCAL_MACHINE, L"Software\\Classes\\Wow6432Node\\AppID", 1},
+    {HKEY_LOCAL_MACHINE, L"Software\\Classes\\Wow6432Node\\TypeLib", 1},
     {HKEY_USERS, L"", 1},
 };
 
