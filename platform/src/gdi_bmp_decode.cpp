@@ -35,12 +35,14 @@ bool MakeChannel(uint32_t mask, Channel *c) {
   return true;
 }
 
-// Scales a channel value to 8 bits.
+// Scales a channel value to 8 bits: a narrower value is repeated down the
+// byte (5 bits abcde give abcdeabc), a wider one keeps its top 8 bits.
 uint32_t Expand(uint32_t pixel, const Channel &c) {
-  uint32_t v = (pixel & c.mask) >> c.shift;
+  const uint32_t v = (pixel & c.mask) >> c.shift;
   if (c.bits >= 8) return v >> (c.bits - 8);
-  uint32_t max = (1u << c.bits) - 1;
-  return (v * 255 + max / 2) / max;
+  uint32_t out = 0;
+  for (int at = 8 - c.bits; at > -c.bits; at -= c.bits) out |= at >= 0 ? v << at : v >> -at;
+  return out & 0xFF;
 }
 
 struct Layout {
@@ -157,19 +159,14 @@ DWORD DecodeBmp(const uint8_t *data, size_t size, bool transparent, Bitmap *out)
   }
 
   const uint8_t *bits = data + offBits;
-  // Compressed images are expanded to one index a byte, bottom row first, and
-  // then read as uncompressed 8-bit rows.
-  std::vector<uint8_t> expanded;
+  // Compressed images are expanded to one index a pixel, bottom row first.
+  std::vector<int16_t> expanded;
   if (rle) {
     if (DWORD e = ExpandRle(bits, size - offBits, l.bpp, l.width, l.height, &expanded); e != ERROR_SUCCESS) return e;
-    bits = expanded.data();
   }
-  const unsigned rowBpp = rle ? 8 : l.bpp;
-  const uint64_t rowStride = rle ? uint64_t(l.width) : stride;
-  if (transparent && l.bpp <= 8) {
-    const unsigned first = bits[0] >> (8 - rowBpp);
-    palette[first] = kWindowColour;
-  }
+  // The entry the first stored byte indexes, read as an uncompressed row's
+  // leading pixel even when the data is compressed.
+  if (transparent && l.bpp <= 8 && offBits < size) palette[bits[0] >> (8 - l.bpp)] = kWindowColour;
 
   Bitmap bm;
   bm.width = static_cast<LONG>(l.width);
@@ -177,12 +174,18 @@ DWORD DecodeBmp(const uint8_t *data, size_t size, bool transparent, Bitmap *out)
   bm.bitsPixel = static_cast<WORD>(l.bpp);
   bm.pixels.resize(size_t(l.width * l.height));
   for (int64_t y = 0; y < l.height; ++y) {
-    const uint8_t *row = bits + rowStride * uint64_t(y);
     const int64_t outRow = l.topDown ? y : l.height - 1 - y;
     uint32_t *dst = bm.pixels.data() + outRow * l.width;
+    if (rle) {
+      // Pixels no run writes stay black, as in a new device bitmap.
+      const int16_t *indexes = expanded.data() + y * l.width;
+      for (int64_t x = 0; x < l.width; ++x) dst[x] = indexes[x] == kUnwritten ? 0 : palette[size_t(indexes[x])];
+      continue;
+    }
+    const uint8_t *row = bits + stride * uint64_t(y);
     for (int64_t x = 0; x < l.width; ++x) {
       uint32_t colour = 0;
-      switch (rowBpp) {
+      switch (l.bpp) {
         case 1: colour = palette[(row[x >> 3] >> (7 - (x & 7))) & 1]; break;
         case 4: colour = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
         case 8: colour = palette[row[x]]; break;

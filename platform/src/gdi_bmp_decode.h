@@ -21,9 +21,11 @@ constexpr int64_t kMaxBitmapPixels = int64_t(1) << 24;
 // ERROR_SUCCESS and fills *out, or ERROR_BAD_FORMAT (not a bitmap file, or a
 // kind it does not decode, such as BI_JPEG) or ERROR_INVALID_DATA (a bitmap
 // file whose fields contradict the data, including a run-length scheme on
-// another depth or a top-down image, and a run or delta leaving the image).
-// `transparent` replaces the colour-table entry of the first pixel with the
-// window colour (white), as LR_LOADTRANSPARENT does.
+// another depth or a top-down image). Runs and deltas leaving the image are
+// clipped; pixels no run writes are black. `transparent` replaces the
+// colour-table entry that the first stored byte indexes (for compressed data,
+// the first byte of the first instruction) with the window colour (white), as
+// LR_LOADTRANSPARENT does.
 DWORD DecodeBmp(const uint8_t *data, size_t size, bool transparent, Bitmap *out);
 
 }  // namespace gdi

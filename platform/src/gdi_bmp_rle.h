@@ -10,13 +10,13 @@ namespace gdi {
 
 // Expands the compressed pixels `data` (`size` bytes) of a bottom-up image of
 // `width` x `height` at `bpp` 8 (BI_RLE8) or 4 (BI_RLE4) bits per index.
-// Returns ERROR_SUCCESS and fills *indexes with width * height colour indexes,
-// the bottom row first; pixels no run writes stay 0. Returns ERROR_INVALID_DATA,
-// leaving *indexes unspecified, for a run that crosses the end of its line or
-// lies past the last line, a delta that moves beyond the line's end or past
-// the last line, or an instruction cut short by the end of the data. Data
-// that ends between instructions ends the image as the end-of-bitmap escape does.
+// Fills *indexes with width * height colour indexes, the bottom row first;
+// pixels no run writes are kUnwritten. What a run or delta puts beyond the
+// line's end or past the last line is dropped. A line counts once an end of
+// line, a delta to a later line or the end of the bitmap closes it: data that
+// ends first, or cuts an instruction short, leaves the open line unwritten.
+constexpr int16_t kUnwritten = -1;
 DWORD ExpandRle(const uint8_t *data, size_t size, unsigned bpp, int64_t width, int64_t height,
-                std::vector<uint8_t> *indexes);
+                std::vector<int16_t> *indexes);
 
 }  // namespace gdi

@@ -42,15 +42,18 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBi
       return Fail(ERROR_INVALID_PARAMETER);
     const bool topDown = header.biHeight < 0;
     const LONG rows = bitmap.height;
-    if (start >= static_cast<UINT>(rows)) return 0;
+    // A start past the last row copies nothing and still succeeds.
+    if (start >= static_cast<UINT>(rows)) return 1;
     const UINT copied = cLines < static_cast<UINT>(rows) - start ? cLines : static_cast<UINT>(rows) - start;
     const size_t pixelBytes = header.biBitCount / 8;
     const size_t stride = ((static_cast<size_t>(bitmap.width) * header.biBitCount + 31) / 32) * 4;
     BYTE *out = static_cast<BYTE *>(lpvBits);
     for (UINT line = 0; line < copied; ++line) {
-      // The kept pixels are top row first; a bottom-up DIB counts from the last.
-      const size_t dibRow = start + line;
-      const size_t sourceRow = topDown ? dibRow : static_cast<size_t>(rows) - 1 - dibRow;
+      // Scan lines count from the bitmap's bottom row in either order: a
+      // bottom-up DIB gets them lowest first, a top-down one highest first.
+      // The kept pixels are top row first.
+      const size_t scan = topDown ? start + copied - 1 - line : start + line;
+      const size_t sourceRow = static_cast<size_t>(rows) - 1 - scan;
       BYTE *row = out + line * stride;
       std::memset(row, 0, stride);
       for (LONG x = 0; x < bitmap.width; ++x) {
