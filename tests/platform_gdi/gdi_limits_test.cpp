@@ -1,8 +1,8 @@
 // Where the substitute's bitmap loader stops short of Windows, and the
 // reasons it gives for what it refuses: Windows scales a bitmap to a requested
 // size, leaves the last error alone for a file it refuses and loads some
-// malformed files as black images; GetDIBits here gives only 24- and 32-bit
-// rows of the bitmap's own width.
+// malformed files as black images; a bitmap here keeps the file's depth;
+// GetDIBits here gives only 24- and 32-bit rows of the bitmap's own width.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -120,6 +120,21 @@ TEST_F(BitmapLimits, RequestedSizeDoesNotScale) {
   EXPECT_EQ(bm.bmWidth, 5);
   EXPECT_EQ(bm.bmHeight, 3);
   DeleteObject(bitmap);
+}
+
+// A bitmap here keeps the file's depth, where Windows makes one of the screen's.
+TEST_F(BitmapLimits, ObjectsReportTheFilesDepth) {
+  for (unsigned bpp : {1u, 4u, 8u, 16u, 24u, 32u}) {
+    Shape s;
+    s.bpp = bpp;
+    HBITMAP bitmap = Load(Write(Generate(s)));
+    ASSERT_NE(bitmap, nullptr);
+    BITMAP bm;
+    ASSERT_EQ(GetObjectW(bitmap, sizeof bm, &bm), static_cast<int>(sizeof bm));
+    EXPECT_EQ(bm.bmBitsPixel, bpp);
+    EXPECT_EQ(bm.bmWidthBytes, ((s.width * static_cast<int>(bpp) + 15) / 16) * 2);
+    DeleteObject(bitmap);
+  }
 }
 
 TEST_F(BitmapLimits, IconsAndResourcesAreNotSupported) {
