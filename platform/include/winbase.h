@@ -70,8 +70,8 @@ WINBASEAPI DWORD WINAPI GetCurrentThreadId(void);
 WINBASEAPI void WINAPI Sleep(DWORD dwMilliseconds);
 
 // Files. GetFileAttributesW follows symbolic links; a directory is
-// FILE_ATTRIBUTE_DIRECTORY, a file without write permission for its owner
-// FILE_ATTRIBUTE_READONLY, any other FILE_ATTRIBUTE_NORMAL. On failure
+// FILE_ATTRIBUTE_DIRECTORY, any file FILE_ATTRIBUTE_ARCHIVE, with
+// FILE_ATTRIBUTE_READONLY when its owner may not write it. On failure
 // INVALID_FILE_ATTRIBUTES with last error ERROR_FILE_NOT_FOUND,
 // ERROR_PATH_NOT_FOUND (a directory on the way is missing), ERROR_ACCESS_DENIED
 // or ERROR_INVALID_NAME.

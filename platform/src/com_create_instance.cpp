@@ -115,7 +115,7 @@ std::string CallArguments(REFIID iid, IUnknown *outer, DWORD context) {
 HRESULT STDAPICALLTYPE CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID pvReserved, REFIID riid,
                                         LPVOID *ppv) {
   (void)pvReserved;
-  if (!ppv) return E_POINTER;
+  if (!ppv) return E_INVALIDARG;
   *ppv = nullptr;
   try {
     uint32_t code = 0;

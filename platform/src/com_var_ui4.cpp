@@ -8,8 +8,8 @@
 //            32 bits.
 // Results: S_OK; DISP_E_TYPEMISMATCH for anything else (empty or blank text
 // included); DISP_E_OVERFLOW for a value above 0xFFFFFFFF or a negative one
-// (one that rounds to zero, such as "-0" or "-0.4", gives 0); E_INVALIDARG
-// for a null text, E_POINTER for a null result pointer.
+// (one that rounds to zero, such as "-0" or "-0.4", gives 0);
+// DISP_E_TYPEMISMATCH for a null text too, E_POINTER for a null result pointer.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -110,7 +110,7 @@ HRESULT Decimal(const char16_t *p, const char16_t *end, ULONG *out) {
 HRESULT STDAPICALLTYPE VarUI4FromStr(LPCOLESTR strIn, LCID lcid, ULONG dwFlags, ULONG *pulOut) {
   (void)lcid;
   (void)dwFlags;
-  if (!strIn) return E_INVALIDARG;
+  if (!strIn) return DISP_E_TYPEMISMATCH;
   if (!pulOut) return E_POINTER;
   const char16_t *p = strIn;
   while (IsBlank(*p)) ++p;

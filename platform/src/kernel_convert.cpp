@@ -106,7 +106,8 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteSt
   uint32_t code = 0;
   if (seams::Enter("MultiByteToWideChar", std::to_string(CodePage), Describe(dwFlags, cbMultiByte, cchWideChar), &code))
     return Fail(code);
-  if (!lpMultiByteStr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
+  // Any negative length means "up to and with the NUL".
+  if (!lpMultiByteStr || cbMultiByte == 0 || cchWideChar < 0 ||
       (cchWideChar > 0 && !lpWideCharStr))
     return Fail(ERROR_INVALID_PARAMETER);
   UINT page = platform_codepages::Resolve(CodePage);
@@ -123,7 +124,7 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteSt
              ((dwFlags & MB_PRECOMPOSED) && (dwFlags & MB_COMPOSITE))) {
     return Fail(ERROR_INVALID_FLAGS);
   }
-  size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : size_t(cbMultiByte);
+  size_t length = cbMultiByte < 0 ? std::strlen(lpMultiByteStr) + 1 : size_t(cbMultiByte);
   std::string_view in(lpMultiByteStr, length);
   bool strict = (dwFlags & MB_ERR_INVALID_CHARS) != 0;
   std::u16string out;
@@ -144,7 +145,7 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
   uint32_t code = 0;
   if (seams::Enter("WideCharToMultiByte", std::to_string(CodePage), Describe(dwFlags, cchWideChar, cbMultiByte), &code))
     return Fail(code);
-  if (!lpWideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
+  if (!lpWideCharStr || cchWideChar == 0 || cbMultiByte < 0 ||
       (cbMultiByte > 0 && !lpMultiByteStr))
     return Fail(ERROR_INVALID_PARAMETER);
   UINT page = platform_codepages::Resolve(CodePage);
@@ -154,7 +155,8 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
     if (cd == iconv_t(-1)) return Fail(ERROR_INVALID_PARAMETER);
   }
   if (IsUnicodePage(page)) {
-    if (lpDefaultChar || lpUsedDefaultChar) return Fail(ERROR_INVALID_PARAMETER);
+    // UTF-8 takes (and ignores) a default character and its flag, as Windows 10 does.
+    if (page == CP_UTF7 && (lpDefaultChar || lpUsedDefaultChar)) return Fail(ERROR_INVALID_PARAMETER);
     DWORD allowed = page == CP_UTF8 ? DWORD(WC_ERR_INVALID_CHARS) : 0;
     if (dwFlags & ~allowed) return Fail(ERROR_INVALID_FLAGS);
   } else if (dwFlags & ~DWORD(WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR | WC_NO_BEST_FIT_CHARS |
@@ -162,7 +164,7 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
     return Fail(ERROR_INVALID_FLAGS);
   }
   size_t length = 0;
-  if (cchWideChar == -1) {
+  if (cchWideChar < 0) {
     while (lpWideCharStr[length]) ++length;
     ++length;
   } else {

@@ -40,7 +40,8 @@ DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName) {
       }
     }
     if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
-    return (st.st_mode & S_IWUSR) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
+    // Unix files keep no archive bit; Windows sets it on every file written, so each file has it.
+    return (st.st_mode & S_IWUSR) ? FILE_ATTRIBUTE_ARCHIVE : FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY;
   } catch (...) {
     return Fail(ERROR_NOT_ENOUGH_MEMORY);
   }

@@ -1,5 +1,6 @@
 // Global memory blocks: fixed blocks are their own handles; moveable blocks have
-// a distinct handle and a lock count. Every handle is validated against the live set.
+// a distinct handle and a lock count, and one of size 0 is born discarded (no
+// memory: locking it gives null). Every handle is validated against the live set.
 #include <windows.h>
 
 #include <cstdio>
@@ -45,8 +46,10 @@ std::string Hex(const void *p) {
 
 HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
   // Contents are always zeroed, GMEM_ZEROINIT or not, so nothing reads stale bytes.
-  void *data = std::calloc(dwBytes ? dwBytes : 1, 1);
-  Block *block = data ? new (std::nothrow) Block{data, dwBytes, (uFlags & GMEM_MOVEABLE) != 0} : nullptr;
+  const bool moveable = (uFlags & GMEM_MOVEABLE) != 0;
+  const bool discarded = moveable && dwBytes == 0;
+  void *data = discarded ? nullptr : std::calloc(dwBytes ? dwBytes : 1, 1);
+  Block *block = data || discarded ? new (std::nothrow) Block{data, dwBytes, moveable} : nullptr;
   if (!block) {
     std::free(data);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -72,17 +75,18 @@ LPVOID WINAPI GlobalLock(HGLOBAL hMem) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  if (block->moveable) ++block->locks;
+  if (block->moveable && block->data) ++block->locks;
   return block->data;
 }
 
+// An unknown handle "succeeds" with ERROR_INVALID_HANDLE, as Windows's does.
 BOOL WINAPI GlobalUnlock(HGLOBAL hMem) {
   Heap &h = heap();
   std::lock_guard<std::mutex> lock(h.mutex);
   Block *block = Find(h, hMem);
   if (!block) {
     SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
+    return TRUE;
   }
   if (!block->moveable) return TRUE;
   if (block->locks == 0) {
@@ -127,7 +131,7 @@ HGLOBAL WINAPI GlobalHandle(LPCVOID pMem) {
   Heap &h = heap();
   std::lock_guard<std::mutex> lock(h.mutex);
   for (const auto &[handle, block] : h.blocks)
-    if (block->data == pMem) return handle;
+    if (block->data && block->data == pMem) return handle;
   SetLastError(ERROR_INVALID_HANDLE);
   return nullptr;
 }

@@ -46,7 +46,8 @@ MenuTable &table() {
 
 constexpr UINT kKnownMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_CHECKMARKS | MIIM_TYPE | MIIM_DATA |
                             MIIM_STRING | MIIM_BITMAP | MIIM_FTYPE;
-// The structure as it was before hbmpItem was added; it cannot carry MIIM_BITMAP.
+// The structure as it was before hbmpItem was added: MIIM_BITMAP is accepted
+// with it and hbmpItem, which lies beyond it, neither read nor written.
 constexpr UINT kOldSize = offsetof(MENUITEMINFOW, hbmpItem);
 
 Menu *Find(MenuTable &t, HMENU h) {
@@ -72,8 +73,9 @@ HMENU Create(bool popup) {
 
 // Checks the structure's size and mask; on failure sets the last error.
 bool ValidInfo(const MENUITEMINFOW *mii) {
+  // MIIM_TYPE is the older form of MIIM_FTYPE, MIIM_STRING and MIIM_BITMAP: never mixed with them.
   if (!mii || (mii->cbSize != sizeof(MENUITEMINFOW) && mii->cbSize != kOldSize) || (mii->fMask & ~kKnownMask) ||
-      (mii->cbSize == kOldSize && (mii->fMask & MIIM_BITMAP))) {
+      ((mii->fMask & MIIM_TYPE) && (mii->fMask & (MIIM_FTYPE | MIIM_STRING | MIIM_BITMAP)))) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
@@ -125,7 +127,7 @@ void Apply(const MENUITEMINFOW &mii, MenuItem &item) {
   if (mask & MIIM_STRING) {
     item.text = mii.dwTypeData ? std::u16string(mii.dwTypeData) : std::u16string();
   }
-  if (mask & MIIM_BITMAP) item.bitmap = mii.hbmpItem;
+  if ((mask & MIIM_BITMAP) && mii.cbSize > kOldSize) item.bitmap = mii.hbmpItem;
   if (mask & MIIM_STATE) item.state = mii.fState;
   if (mask & MIIM_ID) item.id = mii.wID;
   if (mask & MIIM_SUBMENU) item.subMenu = mii.hSubMenu;
@@ -256,7 +258,7 @@ BOOL WINAPI GetMenuItemInfoW(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITE
   } else if (mask & MIIM_STRING) {
     CopyText(found, lpmii);
   }
-  if (mask & MIIM_BITMAP) lpmii->hbmpItem = found.bitmap;
+  if ((mask & MIIM_BITMAP) && lpmii->cbSize > kOldSize) lpmii->hbmpItem = found.bitmap;
   if (mask & MIIM_STATE) lpmii->fState = found.state;
   if (mask & MIIM_ID) lpmii->wID = found.id;
   if (mask & MIIM_SUBMENU) lpmii->hSubMenu = found.subMenu;

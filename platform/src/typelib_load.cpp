@@ -65,9 +65,10 @@ bool HasFolder(const char16_t *path) {
 }
 
 HRESULT Load(LPCOLESTR szFile, REGKIND regkind, ITypeLib **pptlib) {
-  if (!pptlib) return E_INVALIDARG;
+  // Without a file name the result is left as it was.
+  if (!pptlib || !szFile) return E_INVALIDARG;
   *pptlib = nullptr;
-  if (!szFile || regkind < REGKIND_DEFAULT || regkind > REGKIND_NONE) return E_INVALIDARG;
+  if (regkind < REGKIND_DEFAULT || regkind > REGKIND_NONE) return E_INVALIDARG;
   std::string utf8;
   std::u16string full;
   char resolved[PATH_MAX];

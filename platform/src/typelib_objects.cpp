@@ -202,7 +202,8 @@ class TypeLib final : public ITypeLib {
   HRESULT STDMETHODCALLTYPE GetLibAttr(TLIBATTR **ppTLibAttr) override {
     if (!ppTLibAttr) return E_INVALIDARG;
     *ppTLibAttr = new (std::nothrow)
-        TLIBATTR{record_.guid, record_.lcid, record_.syskind, record_.major, record_.minor, record_.flags};
+        TLIBATTR{record_.guid, record_.lcid, record_.syskind, record_.major, record_.minor,
+                 WORD(record_.flags | LIBFLAG_FHASDISKIMAGE)};  // every library here was read from a file
     return *ppTLibAttr ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE GetTypeComp(ITypeComp **ppTComp) override {

@@ -88,7 +88,8 @@ HRESULT Register(const ClassesRoot &root, ITypeLib *lib, LPCOLESTR fullPath, LPC
   Writer writer(root);
   const std::u16string version = VersionPath(root, libAttr.guid, libAttr.wMajorVerNum, libAttr.wMinorVerNum);
   char flags[16];
-  std::snprintf(flags, sizeof flags, "%u", unsigned(libAttr.wLibFlags));
+  // FLAGS records the library's own flags, not whether it was read from a file.
+  std::snprintf(flags, sizeof flags, "%u", unsigned(libAttr.wLibFlags & ~LIBFLAG_FHASDISKIMAGE));
   // Without a help folder the library's own folder is recorded, where a help
   // file named without a folder is looked for.
   const std::u16string help = helpDir ? std::u16string(helpDir) : Folder(fullPath);

@@ -8,17 +8,17 @@
 #include <thread>
 #include <vector>
 
-#include "platform_seams.h"
 #include "support/text.h"
 
 using testing_text::U16;
+using testing_text::WideString;
 using testing_text::U8;
 
 namespace {
 
 constexpr UINT kOldSize = offsetof(MENUITEMINFOW, hbmpItem);
 
-MENUITEMINFOW Item(UINT id, const char16_t *text) {
+MENUITEMINFOW Item(UINT id, const WCHAR *text) {
   MENUITEMINFOW mii{};
   mii.cbSize = sizeof mii;
   mii.fMask = MIIM_ID | MIIM_TYPE;
@@ -44,7 +44,6 @@ std::vector<UINT> Ids(HMENU menu) {
 class Menu : public ::testing::Test {
  protected:
   void SetUp() override {
-    seams::Reset();
     menu_ = CreatePopupMenu();
     ASSERT_NE(menu_, nullptr);
   }
@@ -71,14 +70,14 @@ TEST_F(Menu, InsertsByPositionAndByCommand) {
       {777, FALSE, 60, {20, 40, 10, 50, 30, 60}},  // unknown id appends
   };
   for (const Step &s : steps) {
-    MENUITEMINFOW mii = Item(s.id, u"x");
+    MENUITEMINFOW mii = Item(s.id, TEXT("x"));
     ASSERT_TRUE(InsertMenuItemW(menu_, s.item, s.byPosition, &mii));
     EXPECT_EQ(Ids(menu_), s.after);
   }
 }
 
 TEST_F(Menu, GetMenuItemInfoReportsAndCopiesTextBySdkRules) {
-  MENUITEMINFOW mii = Item(7, u"Paste with Tovin Copy");
+  MENUITEMINFOW mii = Item(7, TEXT("Paste with Tovin Copy"));
   mii.cch = 21;
   ASSERT_TRUE(InsertMenuItemW(menu_, 0, TRUE, &mii));
 
@@ -101,7 +100,7 @@ TEST_F(Menu, GetMenuItemInfoReportsAndCopiesTextBySdkRules) {
   for (const Case &c : cases) {
     SCOPED_TRACE(c.cch);
     WCHAR buffer[64];
-    std::fill(std::begin(buffer), std::end(buffer), u'#');
+    std::fill(std::begin(buffer), std::end(buffer), TEXT('#'));
     MENUITEMINFOW out{};
     out.cbSize = sizeof out;
     out.fMask = c.mask | MIIM_ID;
@@ -129,7 +128,7 @@ TEST_F(Menu, KeepsEveryFieldItWasGiven) {
   mii.hbmpChecked = reinterpret_cast<HBITMAP>(0x100);
   mii.hbmpUnchecked = reinterpret_cast<HBITMAP>(0x200);
   mii.dwItemData = 0xABCDEF;
-  mii.dwTypeData = const_cast<LPWSTR>(u"Sub");
+  mii.dwTypeData = const_cast<LPWSTR>(TEXT("Sub"));
   mii.hbmpItem = reinterpret_cast<HBITMAP>(0x300);
   ASSERT_TRUE(InsertMenuItemW(menu_, 0, TRUE, &mii));
 
@@ -156,10 +155,10 @@ TEST_F(Menu, KeepsEveryFieldItWasGiven) {
 }
 
 TEST_F(Menu, CopiesTheTextAtInsertion) {
-  std::u16string text = u"Original";
+  WideString text = TEXT("Original");
   MENUITEMINFOW mii = Item(1, text.c_str());
   ASSERT_TRUE(InsertMenuItemW(menu_, 0, TRUE, &mii));
-  text.assign(u"Changed!");
+  text.assign(TEXT("Changed!"));
   WCHAR out[16];
   MENUITEMINFOW query{};
   query.cbSize = sizeof query;
@@ -171,13 +170,13 @@ TEST_F(Menu, CopiesTheTextAtInsertion) {
 }
 
 TEST_F(Menu, BadSizesHandlesAndItemsFail) {
-  MENUITEMINFOW mii = Item(1, u"x");
+  MENUITEMINFOW mii = Item(1, TEXT("x"));
   struct Case {
     const char *name;
     HMENU menu;
     UINT cbSize;
     UINT mask;
-    DWORD error;
+    DWORD error;  // 0: not checked
   };
   HMENU destroyed = CreatePopupMenu();
   DestroyMenu(destroyed);
@@ -185,11 +184,12 @@ TEST_F(Menu, BadSizesHandlesAndItemsFail) {
       {"zero size", menu_, 0, MIIM_ID, ERROR_INVALID_PARAMETER},
       {"size too large", menu_, sizeof(MENUITEMINFOW) + 4, MIIM_ID, ERROR_INVALID_PARAMETER},
       {"size between the forms", menu_, kOldSize + 4, MIIM_ID, ERROR_INVALID_PARAMETER},
-      {"old size with a bitmap", menu_, kOldSize, MIIM_BITMAP, ERROR_INVALID_PARAMETER},
-      {"unknown mask bits", menu_, sizeof(MENUITEMINFOW), 0x8000, ERROR_INVALID_PARAMETER},
-      {"null menu", nullptr, sizeof(MENUITEMINFOW), MIIM_ID, ERROR_INVALID_MENU_HANDLE},
-      {"destroyed menu", destroyed, sizeof(MENUITEMINFOW), MIIM_ID, ERROR_INVALID_MENU_HANDLE},
-      {"not a menu", reinterpret_cast<HMENU>(&mii), sizeof(MENUITEMINFOW), MIIM_ID, ERROR_INVALID_MENU_HANDLE},
+      {"the older type mask mixed with a newer one", menu_, sizeof(MENUITEMINFOW), MIIM_TYPE | MIIM_STRING, 0},
+      {"the older type mask mixed with a bitmap", menu_, sizeof(MENUITEMINFOW), MIIM_TYPE | MIIM_BITMAP, 0},
+      // The last error of a bad menu is the substitute's own (menu_items_seams_test.cpp).
+      {"null menu", nullptr, sizeof(MENUITEMINFOW), MIIM_ID, 0},
+      {"destroyed menu", destroyed, sizeof(MENUITEMINFOW), MIIM_ID, 0},
+      {"not a menu", reinterpret_cast<HMENU>(&mii), sizeof(MENUITEMINFOW), MIIM_ID, 0},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -197,31 +197,29 @@ TEST_F(Menu, BadSizesHandlesAndItemsFail) {
     mii.fMask = c.mask;
     SetLastError(0);
     EXPECT_FALSE(InsertMenuItemW(c.menu, 0, TRUE, &mii));
-    EXPECT_EQ(GetLastError(), c.error);
+    if (c.error) {
+      EXPECT_EQ(GetLastError(), c.error);
+    }
     SetLastError(0);
     EXPECT_FALSE(GetMenuItemInfoW(c.menu, 0, TRUE, &mii));
   }
   EXPECT_EQ(GetMenuItemCount(menu_), 0);
   EXPECT_FALSE(InsertMenuItemW(menu_, 0, TRUE, nullptr));
 
-  mii = Item(1, u"x");
+  mii = Item(1, TEXT("x"));
   mii.cbSize = kOldSize;
-  EXPECT_TRUE(InsertMenuItemW(menu_, 0, TRUE, &mii)) << "the older structure size is accepted";
+  mii.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP;
+  mii.hbmpItem = reinterpret_cast<HBITMAP>(0x300);
+  EXPECT_TRUE(InsertMenuItemW(menu_, 0, TRUE, &mii)) << "the older structure size is accepted, with MIIM_BITMAP";
+  MENUITEMINFOW out{};
+  out.cbSize = sizeof out;
+  out.fMask = MIIM_BITMAP;
+  ASSERT_TRUE(GetMenuItemInfoW(menu_, 0, TRUE, &out));
+  EXPECT_EQ(out.hbmpItem, nullptr) << "hbmpItem lies beyond the older structure and is not read";
   EXPECT_FALSE(GetMenuItemInfoW(menu_, 5, TRUE, &mii)) << "no item at that position";
   EXPECT_FALSE(GetMenuItemInfoW(menu_, 99, FALSE, &mii)) << "no item with that command";
   EXPECT_EQ(GetMenuItemCount(destroyed), -1);
   EXPECT_FALSE(DestroyMenu(destroyed));
-}
-
-TEST_F(Menu, SeamFaultFailsTheInsertion) {
-  seams::SetRecording(true);
-  seams::FailOperation("InsertMenuItemW", ERROR_NOT_ENOUGH_MEMORY);
-  MENUITEMINFOW mii = Item(3, u"Paste");
-  EXPECT_FALSE(InsertMenuItemW(menu_, 2, TRUE, &mii));
-  EXPECT_EQ(GetMenuItemCount(menu_), 0);
-  ASSERT_EQ(seams::Calls("InsertMenuItemW").size(), 1u);
-  EXPECT_EQ(seams::Calls("InsertMenuItemW")[0].subject, "2");
-  seams::Reset();
 }
 
 TEST_F(Menu, ConcurrentInsertionsAreAllKept) {
@@ -229,7 +227,7 @@ TEST_F(Menu, ConcurrentInsertionsAreAllKept) {
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([this, t] {
       for (UINT i = 0; i < 250; ++i) {
-        MENUITEMINFOW mii = Item(static_cast<UINT>(t) * 1000 + i, u"item");
+        MENUITEMINFOW mii = Item(static_cast<UINT>(t) * 1000 + i, TEXT("item"));
         InsertMenuItemW(menu_, 0xFFFFFFFF, TRUE, &mii);
       }
     });

@@ -19,6 +19,7 @@
 #include "support/text.h"
 
 using testing_text::U16;
+using testing_text::WideString;
 
 namespace {
 
@@ -53,8 +54,8 @@ class ProgramLaunch : public ::testing::Test {
   }
 
   INT_PTR Run(const char *verb, const std::string &file, const char *params, const char *dir = nullptr) {
-    std::u16string v = verb ? U16(verb) : u"", f = U16(file), p = params ? U16(params) : u"",
-                   d = dir ? U16(dir) : u"";
+    WideString v = verb ? U16(verb) : TEXT(""), f = U16(file), p = params ? U16(params) : TEXT(""),
+                   d = dir ? U16(dir) : TEXT("");
     return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, verb ? v.c_str() : nullptr, f.c_str(),
                                                    params ? p.c_str() : nullptr, dir ? d.c_str() : nullptr, SW_SHOW));
   }

@@ -21,6 +21,7 @@ namespace typelib_test {
 
 using testing_text::U16;
 using testing_text::U8;
+using testing_text::WideString;
 
 // {308D0CF8-2449-4115-9E32-FD0217BE1B79}
 constexpr GUID kLibrary = {0x308D0CF8, 0x2449, 0x4115, {0x9E, 0x32, 0xFD, 0x02, 0x17, 0xBE, 0x1B, 0x79}};
@@ -28,6 +29,8 @@ constexpr GUID kLibrary = {0x308D0CF8, 0x2449, 0x4115, {0x9E, 0x32, 0xFD, 0x02, 
 constexpr CLSID kClass = {0x1955A1E8, 0xC828, 0x42AF, {0xA5, 0x71, 0x08, 0x1D, 0x65, 0xB0, 0x7B, 0x83}};
 // {A2FA2CBA-FA7A-42EA-8F96-080BACFF0317}
 constexpr IID kInterface = {0xA2FA2CBA, 0xFA7A, 0x42EA, {0x8F, 0x96, 0x08, 0x0B, 0xAC, 0xFF, 0x03, 0x17}};
+// {5E1A0001-0000-4000-8000-000000000001}: the interface of the sample library (typelib_sample.idl).
+constexpr IID kSampleInterface = {0x5E1A0001, 0, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 0x01}};
 constexpr char kLibraryText[] = "{308D0CF8-2449-4115-9E32-FD0217BE1B79}";
 constexpr char kInterfaceText[] = "{A2FA2CBA-FA7A-42EA-8F96-080BACFF0317}";
 
@@ -69,6 +72,26 @@ class Scratch {
  private:
   testing_files::TempDirectory directory_;
 };
+
+// RegisterTypeLib with the SDK's non-const parameters.
+inline HRESULT Register(ITypeLib *lib, const WCHAR *path, const WCHAR *help) {
+  return RegisterTypeLib(lib, const_cast<OLECHAR *>(path), const_cast<OLECHAR *>(help));
+}
+
+// The per-user forms, found among the automation library's exports as callers
+// that also run on older systems find them.
+inline HRESULT RegisterForUser(ITypeLib *lib, const WCHAR *path, const WCHAR *help) {
+  typedef HRESULT(WINAPI * Function)(ITypeLib *, OLECHAR *, OLECHAR *);
+  auto function = reinterpret_cast<Function>(
+      reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(TEXT("oleaut32.dll")), "RegisterTypeLibForUser")));
+  return function ? function(lib, const_cast<OLECHAR *>(path), const_cast<OLECHAR *>(help)) : E_NOTIMPL;
+}
+inline HRESULT UnregisterForUser(REFGUID library, WORD major, WORD minor, LCID lcid, SYSKIND kind) {
+  typedef HRESULT(WINAPI * Function)(REFGUID, WORD, WORD, LCID, SYSKIND);
+  auto function = reinterpret_cast<Function>(
+      reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(TEXT("oleaut32.dll")), "UnRegisterTypeLibForUser")));
+  return function ? function(library, major, minor, lcid, kind) : E_NOTIMPL;
+}
 
 // Loads without registering; null on failure with *code set.
 inline ITypeLib *Load(const std::string &path, HRESULT *code = nullptr) {

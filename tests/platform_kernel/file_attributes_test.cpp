@@ -3,36 +3,33 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "support/temp_directory.h"
 #include "support/text.h"
 
 namespace {
 
 TEST(FileAttributes, KindsAndFailures) {
-  char pattern[] = "/tmp/file_attributes_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string dir = pattern;
+  testing_files::TempDirectory temp;
+  const std::string dir = temp.path();
+  ASSERT_FALSE(dir.empty());
   const std::string file = dir + "/file", locked = dir + "/locked";
-  for (const std::string &path : {file, locked}) std::fclose(std::fopen(path.c_str(), "w"));
-  chmod(locked.c_str(), 0400);
+  for (const std::string &path : {file, locked}) std::ofstream(path).put('x');
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_read);
   const struct {
     std::string path;
     DWORD attributes;
     DWORD error;
   } cases[] = {
       {dir, FILE_ATTRIBUTE_DIRECTORY, 0},
-      {file, FILE_ATTRIBUTE_NORMAL, 0},
-      {locked, FILE_ATTRIBUTE_READONLY, 0},
+      {file, FILE_ATTRIBUTE_ARCHIVE, 0},
+      {locked, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY, 0},
       {dir + "/missing", INVALID_FILE_ATTRIBUTES, ERROR_FILE_NOT_FOUND},
       {dir + "/missing/below", INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},
       {file + "/below", INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},
-      {"", INVALID_FILE_ATTRIBUTES, ERROR_INVALID_NAME},
   };
   for (const auto &c : cases) {
     SetLastError(0);
@@ -41,11 +38,10 @@ TEST(FileAttributes, KindsAndFailures) {
       EXPECT_EQ(c.error, GetLastError()) << c.path;
     }
   }
-  const char16_t unpaired[] = {u'/', 0xD800, 0};
+  const WCHAR unpaired[] = {TEXT('/'), 0xD800, 0};
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(unpaired));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(nullptr));
-  for (const std::string &path : {file, locked}) unlink(path.c_str());
-  rmdir(dir.c_str());
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ using testing_resources::BuildElfWithSection;
 using testing_resources::BuildRes;
 using testing_resources::ResourceEntry;
 using testing_text::U16;
+using testing_text::WideString;
 
 namespace {
 
@@ -78,7 +79,7 @@ class Resources : public ::testing::Test {
     rmdir(directory_.c_str());
   }
   // Writes a file into the test's directory; returns its path as UTF-16.
-  std::u16string File(const std::string &contents) {
+  WideString File(const std::string &contents) {
     std::string path = directory_ + "/module" + std::to_string(files_.size()) + ".so";
     files_.push_back(path);
     EXPECT_TRUE(testing_resources::WriteFileBytes(path, contents));
@@ -103,9 +104,9 @@ TEST_F(Resources, LibraryResourcesAreReadFromTheFileWithoutRunningIt) {
   const std::string classes = FileBytes(RESOURCES_DIR "/tovincopyshl_ext.rgs");
   ASSERT_EQ(appid.size(), 129u);
   ASSERT_EQ(classes.size(), 934u);
-  EXPECT_EQ(Bytes(library, u"REGISTRY", MAKEINTRESOURCEW(101)), appid);
-  EXPECT_EQ(Bytes(library, u"registry", u"#102"), classes);
-  EXPECT_EQ(Bytes(library, u"TYPELIB", MAKEINTRESOURCEW(1)).substr(0, 4), "MSFT");
+  EXPECT_EQ(Bytes(library, TEXT("REGISTRY"), MAKEINTRESOURCEW(101)), appid);
+  EXPECT_EQ(Bytes(library, TEXT("registry"), TEXT("#102")), classes);
+  EXPECT_EQ(Bytes(library, TEXT("TYPELIB"), MAKEINTRESOURCEW(1)).substr(0, 4), "MSFT");
 
   // String 100 is the fifth of block 7: four empty strings, then its length and units.
   const std::string strings = Bytes(library, RT_STRING, MAKEINTRESOURCEW(7));
@@ -121,7 +122,7 @@ TEST_F(Resources, LibraryResourcesAreReadFromTheFileWithoutRunningIt) {
   EXPECT_EQ(version.substr(40, 4), "\xbd\x04\xef\xfe");         // fixed-info signature
   EXPECT_EQ(version.substr(48, 8), std::string("\x00\x00\x01\x00\x01\x00\x00\x00", 8));  // 1.0.0.1
 
-  for (auto [type, name] : {std::pair<LPCWSTR, int>{u"REGISTRY", 101}, {u"REGISTRY", 102}, {u"TYPELIB", 1},
+  for (auto [type, name] : {std::pair<LPCWSTR, int>{TEXT("REGISTRY"), 101}, {TEXT("REGISTRY"), 102}, {TEXT("TYPELIB"), 1},
                             {RT_STRING, 7}, {RT_VERSION, 1}}) {
     EXPECT_NE(FindResourceExW(library, type, MAKEINTRESOURCEW(name), 0x0409), nullptr);
     EXPECT_EQ(FindResourceExW(library, type, MAKEINTRESOURCEW(name), 0x0407), nullptr);
@@ -133,7 +134,7 @@ TEST_F(Resources, LibraryResourcesAreReadFromTheFileWithoutRunningIt) {
 TEST_F(Resources, LoadedModulesAndTheMainProgramAreReadFromTheirFiles) {
   HMODULE plain = LoadLibraryW(U16(PLAIN_DLL_PATH).c_str());
   ASSERT_NE(plain, nullptr);
-  EXPECT_EQ(Bytes(plain, u"REGISTRY", MAKEINTRESOURCEW(101)), FileBytes(RESOURCES_DIR "/appid.rgs"));
+  EXPECT_EQ(Bytes(plain, TEXT("REGISTRY"), MAKEINTRESOURCEW(101)), FileBytes(RESOURCES_DIR "/appid.rgs"));
   FreeLibrary(plain);
 
   int local = 0;
@@ -142,20 +143,20 @@ TEST_F(Resources, LoadedModulesAndTheMainProgramAreReadFromTheirFiles) {
     DWORD error;
   } cases[] = {
       {nullptr, ERROR_RESOURCE_DATA_NOT_FOUND},  // the test program carries no resources
-      {GetModuleHandleW(u"kernel32.dll"), ERROR_RESOURCE_DATA_NOT_FOUND},
+      {GetModuleHandleW(TEXT("kernel32.dll")), ERROR_RESOURCE_DATA_NOT_FOUND},
       {plain, ERROR_MOD_NOT_FOUND},  // unloaded
       {reinterpret_cast<HMODULE>(&local), ERROR_MOD_NOT_FOUND},
   };
   for (const Case &c : cases) {
     SetLastError(0);
-    EXPECT_EQ(FindResourceW(c.module, MAKEINTRESOURCEW(101), u"REGISTRY"), nullptr);
+    EXPECT_EQ(FindResourceW(c.module, MAKEINTRESOURCEW(101), TEXT("REGISTRY")), nullptr);
     EXPECT_EQ(GetLastError(), c.error);
   }
 }
 
 TEST_F(Resources, TypesNamesAndLanguagesAreMatchedAsTheSystemDoes) {
   const std::vector<ResourceEntry> entries = {
-      {u"Custom", u"First", 0x0409, "text names"},
+      {TEXT("Custom"), TEXT("First"), 0x0409, "text names"},
       {10, 1, 0x0407, "de-DE"}, {10, 1, 0x0409, "en-US"},
       {10, 2, 0x0407, "de-DE"}, {10, 2, 0x0000, "neutral"},
       {10, 3, 0x040C, "fr-FR"}, {10, 3, 0x0407, "de-DE"},
@@ -165,8 +166,8 @@ TEST_F(Resources, TypesNamesAndLanguagesAreMatchedAsTheSystemDoes) {
     SCOPED_TRACE(elf64 ? "ELF64" : "ELF32");
     HMODULE module = LoadData(BuildElfWithSection(".rsrc", BuildRes(entries), elf64));
     ASSERT_NE(module, nullptr);
-    EXPECT_EQ(Bytes(module, u"CUSTOM", u"first"), "text names");
-    EXPECT_EQ(Bytes(module, u"#10", u"#4"), "");
+    EXPECT_EQ(Bytes(module, TEXT("CUSTOM"), TEXT("first")), "text names");
+    EXPECT_EQ(Bytes(module, TEXT("#10"), TEXT("#4")), "");
 
     struct Pick {
       int name;
@@ -190,12 +191,12 @@ TEST_F(Resources, TypesNamesAndLanguagesAreMatchedAsTheSystemDoes) {
       DWORD error;
     } misses[] = {
         {RT_STRING, MAKEINTRESOURCEW(1), 0, ERROR_RESOURCE_TYPE_NOT_FOUND},
-        {u"Customs", u"First", 0, ERROR_RESOURCE_TYPE_NOT_FOUND},
+        {TEXT("Customs"), TEXT("First"), 0, ERROR_RESOURCE_TYPE_NOT_FOUND},
         {RT_RCDATA, MAKEINTRESOURCEW(5), 0, ERROR_RESOURCE_NAME_NOT_FOUND},
-        {RT_RCDATA, u"1", 0, ERROR_RESOURCE_NAME_NOT_FOUND},  // a text is no id
+        {RT_RCDATA, TEXT("1"), 0, ERROR_RESOURCE_NAME_NOT_FOUND},  // a text is no id
         {RT_RCDATA, MAKEINTRESOURCEW(1), 0x040C, ERROR_RESOURCE_LANG_NOT_FOUND},
-        {RT_RCDATA, u"#65536", 0, ERROR_INVALID_PARAMETER},
-        {RT_RCDATA, u"#1x", 0x0407, ERROR_INVALID_PARAMETER},
+        {RT_RCDATA, TEXT("#65536"), 0, ERROR_INVALID_PARAMETER},
+        {RT_RCDATA, TEXT("#1x"), 0x0407, ERROR_INVALID_PARAMETER},
     };
     for (const Miss &m : misses) {
       SetLastError(0);
@@ -316,26 +317,26 @@ TEST_F(Resources, DamagedModulesAreRefusedWithTheirCodes) {
     EXPECT_TRUE(FreeLibrary(module));
   }
   SetLastError(0);
-  EXPECT_EQ(LoadLibraryExW(u"/nonexistent/module.so", nullptr, LOAD_LIBRARY_AS_DATAFILE_EXCLUSIVE), nullptr);
+  EXPECT_EQ(LoadLibraryExW(TEXT("/nonexistent/module.so"), nullptr, LOAD_LIBRARY_AS_DATAFILE_EXCLUSIVE), nullptr);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_MOD_NOT_FOUND));
 }
 
 TEST_F(Resources, FaultsAreInjectedByOperationAndResource) {
-  HMODULE module = LoadData(BuildElfWithSection(".rsrc", BuildRes({{u"REGISTRY", 101, 0x0409, "a"},
-                                                                   {u"REGISTRY", 102, 0x0409, "b"}})));
+  HMODULE module = LoadData(BuildElfWithSection(".rsrc", BuildRes({{TEXT("REGISTRY"), 101, 0x0409, "a"},
+                                                                   {TEXT("REGISTRY"), 102, 0x0409, "b"}})));
   ASSERT_NE(module, nullptr);
   seams::SetRecording(true);
   seams::FailOperation("FindResourceW", ERROR_RESOURCE_NAME_NOT_FOUND, 0, "registry/#101");
   seams::FailOperation("FindResourceExW", ERROR_NOT_ENOUGH_MEMORY, 1);
   seams::FailOperation("LoadResource", ERROR_NOT_ENOUGH_MEMORY, 1);
   SetLastError(0);
-  EXPECT_EQ(FindResourceW(module, MAKEINTRESOURCEW(101), u"REGISTRY"), nullptr);
+  EXPECT_EQ(FindResourceW(module, MAKEINTRESOURCEW(101), TEXT("REGISTRY")), nullptr);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_RESOURCE_NAME_NOT_FOUND));
-  HRSRC other = FindResourceW(module, MAKEINTRESOURCEW(102), u"REGISTRY");
+  HRSRC other = FindResourceW(module, MAKEINTRESOURCEW(102), TEXT("REGISTRY"));
   ASSERT_NE(other, nullptr);
-  EXPECT_EQ(FindResourceExW(module, u"REGISTRY", MAKEINTRESOURCEW(101), 0x0409), nullptr);
+  EXPECT_EQ(FindResourceExW(module, TEXT("REGISTRY"), MAKEINTRESOURCEW(101), 0x0409), nullptr);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
-  EXPECT_NE(FindResourceExW(module, u"REGISTRY", MAKEINTRESOURCEW(101), 0x0409), nullptr);
+  EXPECT_NE(FindResourceExW(module, TEXT("REGISTRY"), MAKEINTRESOURCEW(101), 0x0409), nullptr);
   EXPECT_EQ(LoadResource(module, other), nullptr);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_NOT_ENOUGH_MEMORY));
   EXPECT_NE(LoadResource(module, other), nullptr);

@@ -1,6 +1,6 @@
 // Values and layouts that host code depends on, compiled twice: against the
 // substitute's headers in the Linux build and against MinGW-w64's SDK headers
-// by scripts/check-sdk-hosts. A number or layout that differs between the two
+// in the Windows test tree. A number or layout that differs between the two
 // fails one of the builds. Offsets are given for 4- and 8-byte pointers.
 #include <windows.h>
 #include <shlobj.h>
