@@ -111,13 +111,14 @@ LSTATUS WINAPI RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, L
         if (lpcValues || lpcbMaxValueNameLen || lpcbMaxValueLen)
           if (LSTATUS r = registry::ListValues(s, s.key, &values)) return r;
 
-        // A short class buffer is left alone and told the class's length; the
-        // other numbers are given all the same.
+        // A short class buffer is left alone and told the class's length with
+        // ERROR_INSUFFICIENT_BUFFER; the other numbers are given all the same.
+        // A buffer of no units asks for nothing and is told 0.
         LSTATUS result = ERROR_SUCCESS;
-        if (lpcchClass) {
+        if (lpcchClass && !(lpClass && *lpcchClass == 0)) {
           DWORD length = static_cast<DWORD>(self.keyClass.size());
           if (lpClass && length + 1 > *lpcchClass)
-            result = ERROR_MORE_DATA;
+            result = ERROR_INSUFFICIENT_BUFFER;
           else if (lpClass)
             CopyText(self.keyClass, lpClass);
           *lpcchClass = length;

@@ -13,13 +13,6 @@ using registry::Quote;
 using registry::Run;
 using registry::Session;
 
-namespace {
-
-// One registry view is kept; a handle asks for at most one of the two.
-bool BothViews(REGSAM sam) { return (sam & KEY_WOW64_RES) == KEY_WOW64_RES; }
-
-}  // namespace
-
 LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult) {
   LSTATUS result = Run(
       "RegOpenKeyExW", Access::Read, hKey, lpSubKey,
@@ -28,10 +21,15 @@ LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSA
       },
       [&](Session &s) -> LSTATUS {
         if (!phkResult) return ERROR_INVALID_PARAMETER;
-        // Without symbolic links, opening a link is opening the key.
-        if ((ulOptions & ~DWORD(REG_OPTION_OPEN_LINK)) || BothViews(samDesired)) return ERROR_INVALID_PARAMETER;
+        // Options and view bits are not checked; without symbolic links,
+        // opening a link is opening the key.
         std::vector<std::u16string> names;
         if (LSTATUS r = registry::SplitPath(lpSubKey, &names)) return r;
+        // A predefined root with no subkey gives the root itself.
+        if (s.key.predefined && (!lpSubKey || !*lpSubKey)) {
+          *phkResult = hKey;
+          return ERROR_SUCCESS;
+        }
         registry::KeyRef opened;
         if (LSTATUS r = registry::OpenKey(s, s.key, names, samDesired, &opened)) return r;
         s.opened = std::move(opened);
@@ -45,6 +43,7 @@ LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSA
 LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,
                                REGSAM samDesired, const LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/,
                                PHKEY phkResult, LPDWORD lpdwDisposition) {
+  bool refused = false;  // an argument was refused
   LSTATUS result = Run(
       "RegCreateKeyExW", Access::Write, hKey, lpSubKey,
       [&] {
@@ -54,9 +53,11 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWS
       [&](Session &s) -> LSTATUS {
         if (!phkResult) return ERROR_INVALID_PARAMETER;
         // Reserved must be zero; symbolic links are not kept by this registry.
-        if (Reserved || (dwOptions & ~DWORD(REG_OPTION_VOLATILE | REG_OPTION_BACKUP_RESTORE)) ||
-            BothViews(samDesired))
+        // Other options and the view bits are not checked.
+        if (Reserved || (dwOptions & REG_OPTION_CREATE_LINK)) {
+          refused = true;
           return ERROR_INVALID_PARAMETER;
+        }
         std::vector<std::u16string> names;
         if (LSTATUS r = registry::SplitPath(lpSubKey, &names)) return r;
         std::u16string keyClass = lpClass ? std::u16string(lpClass) : std::u16string();
@@ -70,7 +71,8 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWS
         s.openedOut = phkResult;
         return ERROR_SUCCESS;
       });
-  if (result != ERROR_SUCCESS && phkResult) *phkResult = nullptr;
+  // An invalid parent handle or refused argument leaves the out argument as it was.
+  if (result != ERROR_SUCCESS && result != ERROR_INVALID_HANDLE && !refused && phkResult) *phkResult = nullptr;
   return result;
 }
 
@@ -102,13 +104,13 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
       });
 }
 
-// The registry has one view; the view bits are recorded and otherwise accepted.
-LSTATUS WINAPI RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD Reserved) {
+// The registry has one view; the view bits and Reserved are recorded and otherwise ignored.
+LSTATUS WINAPI RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD /*Reserved*/) {
   return Run(
       "RegDeleteKeyExW", Access::Write, hKey, lpSubKey,
       [&] { return "subkey=" + Quote(lpSubKey) + " sam=" + Hex(samDesired); },
       [&](Session &s) -> LSTATUS {
-        if (!lpSubKey || Reserved || BothViews(samDesired)) return ERROR_INVALID_PARAMETER;
+        if (!lpSubKey) return ERROR_INVALID_PARAMETER;
         return DeleteSubkey(s, lpSubKey, registry::DeleteMode::Leaf);
       });
 }

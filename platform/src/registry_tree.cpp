@@ -127,11 +127,6 @@ LSTATUS CreatePath(Session &session, int64_t from, size_t fromDepth, const std::
   return ERROR_SUCCESS;
 }
 
-// Creating a key directly below a handle takes KEY_CREATE_SUB_KEY on it.
-LSTATUS CheckCreateRight(const KeyRef &parent, size_t existingLevels) {
-  return existingLevels == 0 && !parent.predefined ? CheckRights(parent, KEY_CREATE_SUB_KEY) : ERROR_SUCCESS;
-}
-
 // Creates parent\names through the classes view; *created is false when it already existed.
 LSTATUS CreateClassesKey(Session &session, const KeyRef &parent, const std::vector<std::u16string> &names,
                          const std::u16string *keyClass, bool isVolatile, bool *created) {
@@ -151,7 +146,6 @@ LSTATUS CreateClassesKey(Session &session, const KeyRef &parent, const std::vect
   }
   *created = level < names.size();
   if (!*created) return ERROR_SUCCESS;
-  if (LSTATUS r = CheckCreateRight(parent, level)) return r;
   // New keys at the top of the classes root go to the machine's classes.
   bool toUser = user && (parent.path.size() + level) > 0;
   Hive hive = toUser ? Hive::User : Hive::Machine;
@@ -275,7 +269,6 @@ LSTATUS CreateKey(Session &session, const KeyRef &parent, const std::vector<std:
     for (int64_t id = parent.id; level < names.size(); ++level)
       if (!(id = store.Child(id, names[level]))) break;
     if (level < names.size()) {
-      if (LSTATUS r = CheckCreateRight(parent, level)) return r;
       if (parent.depth + names.size() > kMaxDepth) return ERROR_INVALID_PARAMETER;
       if (LSTATUS r = CheckWritable(session, HiveOf(parent.view))) return r;
       if (LSTATUS r = CreatePath(session, parent.id, parent.depth, names, keyClass, isVolatile)) return r;

@@ -52,8 +52,8 @@ LSTATUS OpenKey(Session &session, const KeyRef &parent, const std::vector<std::u
 // holding their deepest existing ancestor, the user's when that is in both, and
 // keys directly below the classes root to the machine's.
 // ERROR_INVALID_PARAMETER beyond the depth limit, ERROR_CHILD_MUST_BE_VOLATILE
-// below a volatile key, ERROR_ACCESS_DENIED in the read-only machine store or
-// when a key is to be created directly below a handle without KEY_CREATE_SUB_KEY.
+// below a volatile key, ERROR_ACCESS_DENIED in the read-only machine store.
+// The parent handle's rights are not asked for, as on every Windows version.
 LSTATUS CreateKey(Session &session, const KeyRef &parent, const std::vector<std::u16string> &names,
                   const std::u16string *keyClass, bool isVolatile, REGSAM desired, KeyRef *out, bool *created);
 

@@ -73,9 +73,6 @@ std::u16string ExpandEnvironment(const std::u16string &text) {
   return out;
 }
 
-// The flags RegGetValueW knows; others are refused.
-constexpr DWORD kGetValueFlags = RRF_RT_ANY | RRF_WOW64_MASK | RRF_NOEXPAND | RRF_ZEROONFAILURE;
-
 DWORD RestrictionOf(DWORD type) {
   switch (type) {
     case REG_NONE:
@@ -112,8 +109,9 @@ LSTATUS Shape(DWORD flags, registry::ValueRecord *value) {
   if (allowed != RRF_RT_ANY && !(restriction & allowed)) return ERROR_UNSUPPORTED_TYPE;
   size_t size = value->data.size();
   if (allowed != RRF_RT_ANY) {
-    bool dword = value->type == REG_DWORD || (allowed == RRF_RT_DWORD && value->type == REG_BINARY);
-    bool qword = value->type == REG_QWORD || (allowed == RRF_RT_QWORD && value->type == REG_BINARY);
+    // Binary data asked for as a number must have the number's size.
+    bool dword = allowed == RRF_RT_DWORD && value->type == REG_BINARY;
+    bool qword = allowed == RRF_RT_QWORD && value->type == REG_BINARY;
     if ((dword && size != 4) || (qword && size != 8)) return ERROR_DATATYPE_MISMATCH;
   }
   if (value->type == REG_SZ || value->type == REG_EXPAND_SZ || value->type == REG_MULTI_SZ) {
@@ -128,6 +126,17 @@ LSTATUS Shape(DWORD flags, registry::ValueRecord *value) {
     value->data = Bytes(text);
   }
   return ERROR_SUCCESS;
+}
+
+// The size a string value is stored with: a string whose last unit is not
+// NUL but whose next unit in memory is gets that terminator counted too. That
+// unit lies past the caller's size, so the address checker is told to let the
+// read be.
+__attribute__((no_sanitize_address)) DWORD StringSize(DWORD type, const BYTE *data, DWORD size) {
+  if ((type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) || !data || size < 2) return size;
+  const DWORD units = size / 2;
+  auto unit = [&](DWORD i) { return data[2 * i] | (data[2 * i + 1] << 8); };
+  return size % 2 == 0 && unit(units - 1) != 0 && unit(units) == 0 ? size + 2 : size;
 }
 
 }  // namespace
@@ -146,7 +155,7 @@ LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserv
       });
 }
 
-LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE *lpData,
+LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD /*Reserved*/, DWORD dwType, const BYTE *lpData,
                               DWORD cbData) {
   return Run(
       "RegSetValueExW", Access::Write, hKey, nullptr,
@@ -154,15 +163,13 @@ LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DW
         return "value=" + Quote(lpValueName) + " type=" + std::to_string(dwType) + " size=" + std::to_string(cbData);
       },
       [&](Session &s) -> LSTATUS {
-        // The parameter must be zero; other values are refused rather than ignored.
-        if (Reserved) return ERROR_INVALID_PARAMETER;
         if (!lpData && cbData) return ERROR_NOACCESS;
         if (registry::TextLength(lpValueName) > registry::kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
         if (LSTATUS r = registry::CheckRights(s.key, KEY_SET_VALUE)) return r;
         registry::Target target;
         if (LSTATUS r = registry::KeyTarget(s, s.key, &target)) return r;
         if (LSTATUS r = registry::CheckWritable(s, target.hive)) return r;
-        s.store->SetValue(target.id, ValueName(lpValueName), dwType, lpData, cbData);
+        s.store->SetValue(target.id, ValueName(lpValueName), dwType, lpData, StringSize(dwType, lpData, cbData));
         return ERROR_SUCCESS;
       });
 }
@@ -194,8 +201,9 @@ LSTATUS WINAPI RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD 
                " size=" + Pointee(pcbData);
       },
       [&](Session &s) -> LSTATUS {
-        if (!(dwFlags & RRF_RT_ANY) || (dwFlags & ~kGetValueFlags) || (pvData && !pcbData))
-          return ERROR_INVALID_PARAMETER;
+        // Unknown flags are ignored; no type bits at all admit no type
+        // (ERROR_UNSUPPORTED_TYPE once the value is read).
+        if (pvData && !pcbData) return ERROR_INVALID_PARAMETER;
         if ((dwFlags & RRF_WOW64_MASK) == RRF_WOW64_MASK) return ERROR_INVALID_PARAMETER;
         // Expansion turns REG_EXPAND_SZ into REG_SZ, so asking for the unexpanded type alone is contradictory.
         DWORD restriction = dwFlags & RRF_RT_ANY;

@@ -28,7 +28,7 @@ TEST_F(RegistryNames, ValueNamesMatchCaseInsensitivelyAndKeepTheirFirstSpelling)
   ASSERT_EQ(SetString(key.get(), "COPYAPP", "second"), ERROR_SUCCESS);
   EXPECT_EQ(GetString(key.get(), "copyapp"), "second");
 
-  char16_t name[32];
+  WCHAR name[32];
   DWORD size = 32;
   ASSERT_EQ(RegEnumValueW(key.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_EQ(U8(name), "CopyApp");
@@ -39,7 +39,7 @@ TEST_F(RegistryNames, ValueNamesMatchCaseInsensitivelyAndKeepTheirFirstSpelling)
 TEST_F(RegistryNames, NonAsciiNamesFoldToo) {
   ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\Ärger Überall"), ERROR_SUCCESS);
   EXPECT_TRUE(Exists(HKEY_CURRENT_USER, "software\\ärger überall"));
-  EXPECT_EQ(Subkeys(HKEY_CURRENT_USER, "Software"), (std::vector<std::string>{"Classes", "Ärger Überall"}));
+  EXPECT_TRUE(Holds(Subkeys(HKEY_CURRENT_USER, "Software"), "Ärger Überall")) << "listed in its first spelling";
 }
 
 struct PathCase {
@@ -52,12 +52,13 @@ class RegistryPathSyntax : public RegistryTest, public ::testing::WithParamInter
 
 TEST_P(RegistryPathSyntax, CreateAcceptsOrRefuses) {
   const PathCase &c = GetParam();
+  const std::vector<std::string> before = Subkeys(HKEY_CURRENT_USER, "Software");
   EXPECT_EQ(Create(HKEY_CURRENT_USER, c.path), c.create) << c.path;
   if (c.opensAs) {
     EXPECT_TRUE(Exists(HKEY_CURRENT_USER, c.opensAs)) << c.path;
   }
   if (c.create != ERROR_SUCCESS) {
-    EXPECT_EQ(Subkeys(HKEY_CURRENT_USER, "Software"), std::vector<std::string>{"Classes"});
+    EXPECT_EQ(Subkeys(HKEY_CURRENT_USER, "Software"), before) << "a refused path creates nothing";
   }
 }
 
@@ -80,11 +81,12 @@ TEST_F(RegistryNames, NamesOf255UnitsAreKeptAnd256AreRefused) {
   EXPECT_FALSE(Exists(HKEY_CURRENT_USER, "Software\\Fine")) << "a refused path creates nothing";
 
   // The longest name fits the 256-unit buffer that enumeration callers use.
-  Key software;
-  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Software", &software), ERROR_SUCCESS);
-  char16_t name[256];
+  Key names;
+  ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\Names\\" + longest), ERROR_SUCCESS);
+  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Software\\Names", &names), ERROR_SUCCESS);
+  WCHAR name[256];
   DWORD size = 256;
-  ASSERT_EQ(RegEnumKeyExW(software.get(), 1, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(RegEnumKeyExW(names.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_EQ(size, 255u);
   EXPECT_EQ(U8(name), longest);
 }
@@ -110,26 +112,24 @@ TEST_F(RegistryNames, TreesAre512LevelsDeep) {
   EXPECT_EQ(Create(HKEY_CLASSES_ROOT, Levels(511)), ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(RegistryNames, NullOrEmptySubkeyOpensTheKeyItselfAsANewHandle) {
+TEST_F(RegistryNames, NullOrEmptySubkeyOpensTheKeyItself) {
   Key key;
   ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\Self", &key), ERROR_SUCCESS);
   ASSERT_EQ(SetString(key.get(), "v", "x"), ERROR_SUCCESS);
-  for (const char16_t *subkey : {static_cast<const char16_t *>(nullptr), u""}) {
+  for (const WCHAR *subkey : {static_cast<const WCHAR *>(nullptr), TEXT("")}) {
     Key self;
     ASSERT_EQ(RegOpenKeyExW(key.get(), subkey, 0, KEY_READ, self.out()), ERROR_SUCCESS);
     EXPECT_NE(self.get(), key.get());
     EXPECT_EQ(GetString(self.get(), "v"), "x");
     Key created;
-    DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExW(key.get(), subkey, 0, nullptr, 0, KEY_READ, nullptr, created.out(), &disposition),
+    ASSERT_EQ(RegCreateKeyExW(key.get(), subkey, 0, nullptr, 0, KEY_READ, nullptr, created.out(), nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
     EXPECT_EQ(GetString(created.get(), "v"), "x");
+    // A predefined root gives itself.
+    HKEY root = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &root), ERROR_SUCCESS);
+    EXPECT_EQ(root, HKEY_CURRENT_USER);
   }
-  Key root;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, nullptr, 0, KEY_READ, root.out()), ERROR_SUCCESS);
-  EXPECT_NE(root.get(), HKEY_CURRENT_USER);
-  EXPECT_EQ(Subkeys(root.get()), std::vector<std::string>{"Software"});
 }
 
 TEST_F(RegistryNames, ValueNamesUpTo16383Units) {

@@ -1,5 +1,6 @@
 // What the registry functions write to their out arguments when they fail or
 // meet a short buffer.
+#include <cstdint>
 #include <cstring>
 
 #include "registry_fixture.h"
@@ -18,32 +19,32 @@ class RegistryOutArguments : public RegistryTest {
 
 const HKEY kPoison = reinterpret_cast<HKEY>(uintptr_t(0xBAD0));
 
-// A failed open or create leaves a null handle behind, whatever the cause.
+// A failed open or create leaves a null handle behind; a create through an
+// invalid handle or with a refused argument leaves it as it was.
 TEST_F(RegistryOutArguments, FailedOpenAndCreateGiveANullHandle) {
   struct {
     const char *label;
     LSTATUS expected;
     LSTATUS (*call)(HKEY parent, HKEY *out);
+    bool nulled;
   } cases[] = {
       {"open missing", ERROR_FILE_NOT_FOUND,
-       [](HKEY p, HKEY *o) { return RegOpenKeyExW(p, TEXT("Missing"), 0, KEY_READ, o); }},
+       [](HKEY p, HKEY *o) { return RegOpenKeyExW(p, TEXT("Missing"), 0, KEY_READ, o); }, true},
       {"open with a bad handle", ERROR_INVALID_HANDLE,
-       [](HKEY, HKEY *o) { return RegOpenKeyExW(nullptr, TEXT("Missing"), 0, KEY_READ, o); }},
+       [](HKEY, HKEY *o) { return RegOpenKeyExW(nullptr, TEXT("Missing"), 0, KEY_READ, o); }, true},
       {"open with a leading backslash", ERROR_BAD_PATHNAME,
-       [](HKEY p, HKEY *o) { return RegOpenKeyExW(p, TEXT("\\Missing"), 0, KEY_READ, o); }},
-      {"open with a name too long", ERROR_INVALID_PARAMETER,
-       [](HKEY p, HKEY *o) {
-         return RegOpenKeyExW(p, U16(std::string(256, 'n')).c_str(), 0, KEY_READ, o);
-       }},
-      {"create with unknown options", ERROR_INVALID_PARAMETER,
-       [](HKEY p, HKEY *o) { return RegCreateKeyExW(p, TEXT("New"), 0, nullptr, 0x100, KEY_READ, nullptr, o, nullptr); }},
+       [](HKEY p, HKEY *o) { return RegOpenKeyExW(p, TEXT("\\Missing"), 0, KEY_READ, o); }, true},
+      {"create with a reserved argument", ERROR_INVALID_PARAMETER,
+       [](HKEY p, HKEY *o) { return RegCreateKeyExW(p, TEXT("New"), 1, nullptr, 0, KEY_READ, nullptr, o, nullptr); },
+       false},
       {"create with a bad handle", ERROR_INVALID_HANDLE,
-       [](HKEY, HKEY *o) { return RegCreateKeyExW(nullptr, TEXT("New"), 0, nullptr, 0, KEY_READ, nullptr, o, nullptr); }},
+       [](HKEY, HKEY *o) { return RegCreateKeyExW(nullptr, TEXT("New"), 0, nullptr, 0, KEY_READ, nullptr, o, nullptr); },
+       false},
   };
   for (const auto &c : cases) {
     HKEY out = kPoison;
     EXPECT_EQ(c.call(key_.get(), &out), c.expected) << c.label;
-    EXPECT_EQ(out, nullptr) << c.label;
+    EXPECT_EQ(out, c.nulled ? nullptr : kPoison) << c.label;
   }
 }
 
@@ -51,7 +52,7 @@ TEST_F(RegistryOutArguments, FailedOpenAndCreateGiveANullHandle) {
 // they were, and still tells the type and the data size.
 TEST_F(RegistryOutArguments, EnumValueWithAShortNameBuffer) {
   ASSERT_EQ(SetString(key_.get(), "LongName", "data"), ERROR_SUCCESS);  // 10 bytes
-  char16_t name[4] = {u'x', u'x', u'x', u'x'};
+  WCHAR name[4] = {TEXT('x'), TEXT('x'), TEXT('x'), TEXT('x')};
   BYTE data[16];
   std::memset(data, 0x55, sizeof data);
   DWORD nameSize = 4, type = 0, dataSize = sizeof data;
@@ -59,7 +60,7 @@ TEST_F(RegistryOutArguments, EnumValueWithAShortNameBuffer) {
   EXPECT_EQ(nameSize, 4u);
   EXPECT_EQ(type, DWORD(REG_SZ));
   EXPECT_EQ(dataSize, 10u);
-  EXPECT_EQ(name[0], u'x');
+  EXPECT_EQ(name[0], TEXT('x'));
   EXPECT_EQ(data[0], 0x55);
 }
 
@@ -67,15 +68,15 @@ TEST_F(RegistryOutArguments, EnumValueWithAShortNameBuffer) {
 TEST_F(RegistryOutArguments, EnumerationPastTheEndWritesNothing) {
   ASSERT_EQ(SetString(key_.get(), "v", "x"), ERROR_SUCCESS);
   ASSERT_EQ(Create(key_.get(), "Sub"), ERROR_SUCCESS);
-  char16_t name[8] = {u'x'};
+  WCHAR name[8] = {TEXT('x')};
   DWORD nameSize = 8, type = 77, dataSize = 9, classSize = 8;
-  char16_t keyClass[8] = {u'x'};
+  WCHAR keyClass[8] = {TEXT('x')};
   FILETIME written{1, 2};
   EXPECT_EQ(RegEnumValueW(key_.get(), 1, name, &nameSize, nullptr, &type, nullptr, &dataSize), ERROR_NO_MORE_ITEMS);
   EXPECT_EQ(RegEnumKeyExW(key_.get(), 1, name, &nameSize, nullptr, keyClass, &classSize, &written),
             ERROR_NO_MORE_ITEMS);
-  EXPECT_EQ(name[0], u'x');
-  EXPECT_EQ(keyClass[0], u'x');
+  EXPECT_EQ(name[0], TEXT('x'));
+  EXPECT_EQ(keyClass[0], TEXT('x'));
   EXPECT_EQ(nameSize + type + dataSize + classSize, 8u + 77u + 9u + 8u);
   EXPECT_EQ(written.dwLowDateTime + written.dwHighDateTime, 3u);
 }
@@ -107,8 +108,8 @@ TEST_F(RegistryOutArguments, GetValueRefusingATypeTellsWhatIsThere) {
   }
 }
 
-// A short class buffer gives ERROR_MORE_DATA with the class length, and every
-// other number all the same.
+// A short class buffer gives ERROR_INSUFFICIENT_BUFFER with the class length,
+// and every other number all the same.
 TEST_F(RegistryOutArguments, QueryInfoWithAShortClassBuffer) {
   Key key;
   ASSERT_EQ(RegCreateKeyExW(key_.get(), TEXT("Classy"), 0, const_cast<LPWSTR>(TEXT("KeyClass")), 0, KEY_ALL_ACCESS,
@@ -116,20 +117,27 @@ TEST_F(RegistryOutArguments, QueryInfoWithAShortClassBuffer) {
             ERROR_SUCCESS);
   ASSERT_EQ(Create(key.get(), "abc"), ERROR_SUCCESS);
   ASSERT_EQ(SetBytes(key.get(), "value", REG_BINARY, "0123456789"), ERROR_SUCCESS);
-  char16_t keyClass[4] = {u'x'};
+  WCHAR keyClass[4] = {TEXT('x')};
   DWORD classLength = 4, subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxValue = 0;
   FILETIME written{};
   EXPECT_EQ(RegQueryInfoKeyW(key.get(), keyClass, &classLength, nullptr, &subkeys, &maxSubkey, nullptr, &values,
                              &maxName, &maxValue, nullptr, &written),
-            ERROR_MORE_DATA);
+            ERROR_INSUFFICIENT_BUFFER);
   EXPECT_EQ(classLength, 8u);
-  EXPECT_EQ(keyClass[0], u'x');
+  EXPECT_EQ(keyClass[0], TEXT('x'));
   EXPECT_EQ(subkeys, 1u);
   EXPECT_EQ(maxSubkey, 3u);
   EXPECT_EQ(values, 1u);
   EXPECT_EQ(maxName, 5u);
   EXPECT_EQ(maxValue, 10u);
   EXPECT_NE(written.dwHighDateTime, 0u);
+  classLength = 0;
+  EXPECT_EQ(RegQueryInfoKeyW(key.get(), keyClass, &classLength, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr),
+            ERROR_SUCCESS)
+      << "a buffer of no units";
+  EXPECT_TRUE(classLength == 0u || classLength == 8u) << classLength << ": 0, or the length on older versions";
+  EXPECT_EQ(keyClass[0], TEXT('x'));
 }
 
 }  // namespace

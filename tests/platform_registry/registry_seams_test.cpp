@@ -1,4 +1,5 @@
 // The registry's test seams: what is recorded and how faults are injected.
+#include "platform_seams.h"
 #include "registry_fixture.h"
 
 namespace registry_test {

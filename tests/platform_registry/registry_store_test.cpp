@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform_seams.h"
 #include "registry_fixture.h"
 
 namespace registry_test {
