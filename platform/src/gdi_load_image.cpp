@@ -110,6 +110,10 @@ HANDLE WINAPI LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int c
     (void)hInst;
     if (type != IMAGE_BITMAP || !(fuLoad & LR_LOADFROMFILE)) return Fail(ERROR_NOT_SUPPORTED);
     if (!name || IS_INTRESOURCE(name) || cx < 0 || cy < 0) return Fail(ERROR_INVALID_PARAMETER);
+    // Windows copies the name into a MAX_PATH buffer: a longer one names no file.
+    size_t length = 0;
+    while (name[length] && length < MAX_PATH) ++length;
+    if (length >= MAX_PATH) return Fail(ERROR_FILE_NOT_FOUND);
     std::string path;
     if (!platform_text::Utf16ToUtf8(name, &path) || path.empty()) return Fail(ERROR_INVALID_NAME);
 

@@ -161,6 +161,20 @@ TEST_F(Bitmap, MissingFilesFailWithTheReason) {
   }
 }
 
+// The loader holds a name in MAX_PATH units, its NUL included.
+TEST_F(Bitmap, NamesOfMaxPathUnitsNameNoFile) {
+  const std::vector<uint8_t> file = Generate(Shape{});
+  const std::string fits = Write(file, std::string(258 - dir_.path().size(), 'a'));
+  const std::string tooLong = Write(file, std::string(259 - dir_.path().size(), 'b'));
+  ASSERT_EQ(fits.size(), 259u);
+  HBITMAP bitmap = Load(fits);
+  EXPECT_NE(bitmap, nullptr);
+  DeleteObject(bitmap);
+  SetLastError(0);
+  EXPECT_EQ(Load(tooLong), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
 TEST_F(Bitmap, DibBitsInBothRowOrders) {
   const Shape shape{40, 24, 5, 3};
   HBITMAP bitmap = Load(Write(Generate(shape)));

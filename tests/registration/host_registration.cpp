@@ -56,8 +56,8 @@ std::string RegisteredListing(const std::string &path) {
       lib + "\\1.0\\0",
       lib + "\\1.0\\0\\" + platform,
       lib + "\\1.0\\0\\" + platform + " : @ = sz \"" + path + "\"",
+      // FLAGS's value is left out as the listings leave it out (Omitted).
       lib + "\\1.0\\FLAGS",
-      lib + "\\1.0\\FLAGS : @ = sz \"0\"",
       lib + "\\1.0\\HELPDIR",
       lib + "\\1.0\\HELPDIR : @ = sz \"" + directory + "\"",
   };

@@ -192,6 +192,8 @@ TEST_F(Load, ReadersSeeEachValueAbsentOrComplete) {
   unsigned listings = 0, complete = 0, empty = 0, menus = 0, shown = 0;
   while (Clock::now() < deadline && !HasFailure()) {
     std::vector<std::string> lines = registry_listing::Listing(HKEY_CLASSES_ROOT, TEXT(""));
+    // The registered listing leaves the type library's FLAGS value to a test of its own.
+    std::erase_if(lines, [](const std::string &line) { return line.find("\\FLAGS : ") != std::string::npos; });
     ++listings;
     for (const std::string &line : lines) EXPECT_TRUE(whole.count(line)) << "read: " << line;
     if (Joined(lines) == RegisteredListing(kLibrary)) ++complete;
