@@ -11,7 +11,6 @@
 
 namespace registration {
 
-using registry_listing::Listing;
 using testing_text::U16;
 
 ServerLibrary::ServerLibrary(const std::string &path) {
@@ -93,26 +92,81 @@ bool Omitted(const std::string &line) {
   return line.compare(0, 11, "Wow6432Node") == 0 || line.find("\\FLAGS : ") != std::string::npos;
 }
 
+std::string Lower(std::string text) {
+  for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::vector<std::basic_string<WCHAR>> SubkeyNames(HKEY key) {
+  std::vector<std::basic_string<WCHAR>> names;
+  for (DWORD i = 0;; ++i) {
+    WCHAR name[512];
+    DWORD units = 512;
+    if (RegEnumKeyExW(key, i, name, &units, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, units);
+  }
+  return names;
+}
+
+// Lists `name` below `parent` as the line `path` followed by all it holds.
+void ListSubtree(HKEY parent, const std::basic_string<WCHAR> &name, const std::string &path,
+                 std::vector<std::string> *lines) {
+  lines->push_back(path);
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  registry_listing::ListKey(key, path, lines);
+  RegCloseKey(key);
+}
+
+// The classes below root\path as far as registration reaches: every key two
+// levels down by name, and in full the handler roots and the keys of the
+// server's own identifiers. A Windows installation keeps thousands of
+// classes, which a full listing would read for seconds; any key written
+// elsewhere still shows as a new name at the first or second level.
+std::vector<std::string> ClassesListing(HKEY root, const WCHAR *path) {
+  std::vector<std::string> lines;
+  HKEY classes = nullptr;
+  if (RegOpenKeyExW(root, path, 0, KEY_READ, &classes) != ERROR_SUCCESS) return lines;
+  const std::set<std::string> handlerRoots{"*", "folder", "drive", "directory"};
+  const std::set<std::string> serverKeys{Lower(kAppId), "tovincopyshl.dll", Lower(kClassId), Lower(kLibId)};
+  for (const std::basic_string<WCHAR> &top : SubkeyNames(classes)) {
+    const std::string topPath = testing_text::U8(top);
+    if (handlerRoots.count(Lower(topPath))) {
+      ListSubtree(classes, top, topPath, &lines);
+      continue;
+    }
+    lines.push_back(topPath);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(classes, top.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+    for (const std::basic_string<WCHAR> &child : SubkeyNames(key)) {
+      const std::string childPath = topPath + "\\" + testing_text::U8(child);
+      if (serverKeys.count(Lower(testing_text::U8(child))))
+        ListSubtree(key, child, childPath, &lines);
+      else
+        lines.push_back(childPath);
+    }
+    RegCloseKey(key);
+  }
+  RegCloseKey(classes);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
 std::vector<std::string> Current(Classes which) {
   std::vector<std::string> lines;
   switch (which) {
     case Classes::kMachine:
-      lines = Listing(HKEY_LOCAL_MACHINE, TEXT("Software\\Classes"));
+      lines = ClassesListing(HKEY_LOCAL_MACHINE, TEXT("Software\\Classes"));
       break;
     case Classes::kUser:
-      lines = Listing(HKEY_CURRENT_USER, TEXT("Software\\Classes"));
+      lines = ClassesListing(HKEY_CURRENT_USER, TEXT("Software\\Classes"));
       break;
     case Classes::kMerged:
-      lines = Listing(HKEY_CLASSES_ROOT, TEXT(""));
+      lines = ClassesListing(HKEY_CLASSES_ROOT, nullptr);
       break;
   }
   lines.erase(std::remove_if(lines.begin(), lines.end(), Omitted), lines.end());
   return lines;
-}
-
-std::string Lower(std::string text) {
-  for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 std::vector<std::string> Split(const std::string &text) {
