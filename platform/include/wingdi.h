@@ -150,9 +150,9 @@ WINGDIAPI DWORD WINAPI GetObjectType(HGDIOBJ h);
 // The bitmap's pixels in the device-independent form lpbmi asks for. With
 // lpvBits null, fills the header (size, 32 bits per pixel unless biBitCount
 // is set, BI_RGB, biSizeImage) and returns nonzero. Otherwise copies up to
-// cLines rows from row `start` (counted in the DIB's own order: from the
-// bottom when biHeight > 0, from the top when < 0) and returns the rows
-// copied. The substitute writes 24- and 32-bit BI_RGB rows of the bitmap's
+// cLines scan lines from line `start`, counted from the bottom row in either
+// row order, into the buffer in the order biHeight asks for, and returns the
+// lines copied (1 for a start past the last row). The substitute writes 24- and 32-bit BI_RGB rows of the bitmap's
 // own width, padded to 4 bytes; another format or width, an unknown bitmap
 // or a device context other than the screen's gives 0 (last error
 // ERROR_INVALID_PARAMETER or ERROR_INVALID_HANDLE).
