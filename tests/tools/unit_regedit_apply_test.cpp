@@ -2,6 +2,7 @@
 // at any registry write leaves every touched key as it was.
 #include <gtest/gtest.h>
 
+#include "exact_value.h"
 #include "key_name.h"
 #include "key_tree.h"
 #include "platform_seams.h"
@@ -139,3 +140,18 @@ TEST_F(RegeditApply, MachineKeyRefusedAfterUserKeysUndoesTheUserKeys) {
 }
 
 }  // namespace
+
+// A string without its terminator keeps exactly its bytes, though a NUL unit
+// follows them in memory (which the registry counts as the terminator).
+TEST_F(RegeditApply, StringsWithoutTerminatorKeepTheirBytes) {
+  std::string unterminated("a\0\0\0", 4);
+  unterminated.resize(2);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\T", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(tools::SetValueExactly(key, u"sz", REG_SZ, unterminated), ERROR_SUCCESS);
+  DWORD bytes = 0;
+  EXPECT_EQ(RegQueryValueExW(key, u"sz", nullptr, nullptr, nullptr, &bytes), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(bytes, 2u);
+}

@@ -13,6 +13,7 @@
 
 #include "key_handle.h"
 #include "key_name.h"
+#include "exact_value.h"
 #include "key_tree.h"
 
 namespace tools {
@@ -52,8 +53,7 @@ LSTATUS ReadValue(HKEY key, const std::u16string &name, RegistryValue *out, bool
 }
 
 LSTATUS SetValue(HKEY key, const RegistryValue &value) {
-  return RegSetValueExW(key, value.name.c_str(), 0, value.type, reinterpret_cast<const BYTE *>(value.data.data()),
-                        static_cast<DWORD>(value.data.size()));
+  return SetValueExactly(key, value.name.c_str(), value.type, value.data);
 }
 
 bool Gone(LSTATUS r) { return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND; }

@@ -1,5 +1,6 @@
 #include <optional>
 
+#include "exact_value.h"
 #include "key_handle.h"
 #include "reg_commands.h"
 #include "reg_console.h"
@@ -13,8 +14,7 @@ int RunAdd(const RegArgs &args) {
     if (!args.force && RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
         !Confirm(u"Value " + (name.empty() ? std::u16string(u"(Default)") : name) + u" exists, overwrite(Yes/No)?"))
       return Declined();
-    r = RegSetValueExW(key.get(), name.c_str(), 0, *args.type, reinterpret_cast<const BYTE *>(args.data.data()),
-                       static_cast<DWORD>(args.data.size()));
+    r = tools::SetValueExactly(key.get(), name.c_str(), *args.type, args.data);
   }
   if (r) {
     Err(ErrorMessage(r));
