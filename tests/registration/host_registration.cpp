@@ -11,6 +11,8 @@
 
 namespace registration {
 
+using registry_listing::SubkeyNames;
+
 using testing_text::U16;
 
 ServerLibrary::ServerLibrary(const std::string &path) {
@@ -95,17 +97,6 @@ bool Omitted(const std::string &line) {
 std::string Lower(std::string text) {
   for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
-}
-
-std::vector<std::basic_string<WCHAR>> SubkeyNames(HKEY key) {
-  std::vector<std::basic_string<WCHAR>> names;
-  for (DWORD i = 0;; ++i) {
-    WCHAR name[512];
-    DWORD units = 512;
-    if (RegEnumKeyExW(key, i, name, &units, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    names.emplace_back(name, units);
-  }
-  return names;
 }
 
 // Lists `name` below `parent` as the line `path` followed by all it holds.

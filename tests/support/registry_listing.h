@@ -90,6 +90,18 @@ inline std::string RenderValue(DWORD type, const std::vector<BYTE> &bytes) {
   return out;
 }
 
+// The names of the key's subkeys, in the registry's order.
+inline std::vector<std::basic_string<WCHAR>> SubkeyNames(HKEY key) {
+  std::vector<std::basic_string<WCHAR>> names;
+  for (DWORD i = 0;; ++i) {
+    WCHAR name[512];
+    DWORD units = 512;
+    if (RegEnumKeyExW(key, i, name, &units, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, units);
+  }
+  return names;
+}
+
 inline void ListKey(HKEY key, const std::string &prefix, std::vector<std::string> *lines) {
   for (DWORD i = 0;; ++i) {
     WCHAR name[16384];
@@ -104,14 +116,7 @@ inline void ListKey(HKEY key, const std::string &prefix, std::vector<std::string
     std::string shown = nameUnits == 0 ? "@" : U8(std::basic_string<WCHAR>(name, nameUnits));
     lines->push_back(prefix + " : " + shown + " = " + RenderValue(type, bytes));
   }
-  std::vector<std::basic_string<WCHAR>> children;
-  for (DWORD i = 0;; ++i) {
-    WCHAR name[512];
-    DWORD nameUnits = 512;
-    if (RegEnumKeyExW(key, i, name, &nameUnits, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    children.emplace_back(name, nameUnits);
-  }
-  for (const std::basic_string<WCHAR> &child : children) {
+  for (const std::basic_string<WCHAR> &child : SubkeyNames(key)) {
     std::string childPath = prefix.empty() ? U8(child) : prefix + "\\" + U8(child);
     lines->push_back(childPath);
     HKEY opened = nullptr;
