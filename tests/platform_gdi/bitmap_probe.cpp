@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "support/text.h"
+#include "bitmap_files.h"
 
 namespace {
 
@@ -29,39 +29,26 @@ extern "C" void Crashed(int) { std::_Exit(70); }
 bool showPixels = false;
 
 std::string Describe(const std::string &path, UINT flags, std::string *pixels) {
-  HBITMAP bitmap = static_cast<HBITMAP>(
-      LoadImageW(nullptr, testing_text::U16(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | flags));
+  HBITMAP bitmap = bitmap_files::Load(path, LR_LOADFROMFILE | flags);
   if (!bitmap) return "refused";
   std::string result = "unreadable";
   BITMAP bm = {};
-  HDC screen = GetDC(nullptr);
-  if (GetObjectW(bitmap, sizeof bm, &bm) == static_cast<int>(sizeof bm) && bm.bmWidth > 0 && bm.bmHeight > 0) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = bm.bmWidth;
-    info.bmiHeader.biHeight = -bm.bmHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<uint8_t> rows(size_t(bm.bmWidth) * size_t(bm.bmHeight) * 4);
-    if (GetDIBits(screen, bitmap, 0, UINT(bm.bmHeight), rows.data(), &info, DIB_RGB_COLORS) == bm.bmHeight) {
-      uint64_t hash = 0xcbf29ce484222325u;
-      for (size_t i = 0; i < rows.size(); ++i) {
-        if (i % 4 == 3) continue;
-        hash = (hash ^ rows[i]) * 0x100000001b3u;
-      }
-      char text[64];
-      std::snprintf(text, sizeof text, "%ldx%ld:%016llx", long(bm.bmWidth), long(bm.bmHeight),
-                    static_cast<unsigned long long>(hash));
-      result = text;
-      for (size_t i = 0; showPixels && i < rows.size(); i += 4) {
-        std::snprintf(text, sizeof text, "%02x%02x%02x%s", rows[i + 2], rows[i + 1], rows[i],
-                      (i / 4 + 1) % size_t(bm.bmWidth) ? " " : "\n");
-        *pixels += text;
-      }
+  std::vector<uint32_t> colours;
+  if (GetObjectW(bitmap, sizeof bm, &bm) == static_cast<int>(sizeof bm) && bm.bmWidth > 0 && bm.bmHeight > 0 &&
+      bitmap_files::Pixels(bitmap, &colours)) {
+    uint64_t hash = 0xcbf29ce484222325u;
+    for (uint32_t colour : colours)
+      for (int shift : {0, 8, 16}) hash = (hash ^ ((colour >> shift) & 0xFF)) * 0x100000001b3u;
+    char text[64];
+    std::snprintf(text, sizeof text, "%ldx%ld:%016llx", long(bm.bmWidth), long(bm.bmHeight),
+                  static_cast<unsigned long long>(hash));
+    result = text;
+    for (size_t i = 0; showPixels && i < colours.size(); ++i) {
+      std::snprintf(text, sizeof text, "%06x%s", static_cast<unsigned>(colours[i]),
+                    (i + 1) % size_t(bm.bmWidth) ? " " : "\n");
+      *pixels += text;
     }
   }
-  ReleaseDC(nullptr, screen);
   DeleteObject(bitmap);
   return result;
 }
