@@ -23,8 +23,12 @@ LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSA
         if (!phkResult) return ERROR_INVALID_PARAMETER;
         // Options and view bits are not checked; without symbolic links,
         // opening a link is opening the key.
+        // The classes root takes one leading backslash, which other keys refuse;
+        // a lone backslash then opens a new handle of the root.
+        const bool classesRoot = s.key.predefined && s.key.view == registry::View::Classes;
+        LPCWSTR path = classesRoot && lpSubKey && *lpSubKey == u'\\' ? lpSubKey + 1 : lpSubKey;
         std::vector<std::u16string> names;
-        if (LSTATUS r = registry::SplitPath(lpSubKey, &names)) return r;
+        if (LSTATUS r = registry::SplitPath(path, &names)) return r;
         // A predefined root with no subkey gives the root itself.
         if (s.key.predefined && (!lpSubKey || !*lpSubKey)) {
           *phkResult = hKey;

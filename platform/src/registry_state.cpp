@@ -8,6 +8,9 @@ namespace registry {
 namespace {
 
 constexpr uintptr_t kHandleStep = 0x10;
+// Handles of keys opened through HKEY_CLASSES_ROOT carry 2 in their low two
+// bits, which callers use to tell them from handles of the trees themselves.
+constexpr uintptr_t kClassesTag = 0x2;
 
 struct Predefined {
   HKEY key;
@@ -63,8 +66,11 @@ bool State::MachineReadOnly() {
 }
 
 bool State::Lookup(HKEY key, KeyRef *out) const {
+  // A predefined root is known by the low 32 bits of its value alone, so a
+  // root that lost or gained its sign extension on the way still names it.
+  const auto low = [](HKEY k) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(k)); };
   for (const Predefined &p : kPredefined) {
-    if (p.key != key) continue;
+    if (low(p.key) != low(key)) continue;
     *out = KeyRef{};
     out->view = p.view;
     out->access = KEY_ALL_ACCESS;
@@ -81,6 +87,7 @@ bool State::Lookup(HKEY key, KeyRef *out) const {
 HKEY State::Add(KeyRef ref) {
   uintptr_t value = nextHandle_;
   nextHandle_ += kHandleStep;
+  if (ref.view == View::Classes) value |= kClassesTag;
   ref.predefined = false;
   handles_.emplace(value, std::move(ref));
   return reinterpret_cast<HKEY>(value);

@@ -45,10 +45,12 @@ class State {
   // Whether HKEY_LOCAL_MACHINE (with HKEY_CURRENT_CONFIG) refuses writes.
   bool MachineReadOnly();
 
-  // Fills *out for a predefined root (id left 0) or an open handle; false for
-  // anything else, including null and closed handles.
+  // Fills *out for a predefined root (id left 0), matched on the low 32 bits
+  // of the value, or an open handle; false for anything else, including null
+  // and closed handles.
   bool Lookup(HKEY key, KeyRef *out) const;
   // A new handle for `ref`; handle values are never reused within the process.
+  // Handles of the classes view end in binary 10, all others in 00.
   HKEY Add(KeyRef ref);
   // false when `key` is not an open handle.
   bool Remove(HKEY key);

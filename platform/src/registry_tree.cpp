@@ -53,7 +53,8 @@ struct Halves {
 
 // Both halves of the classes key `key`. The half a handle was opened on must
 // still exist (else ERROR_KEY_DELETED): a handle keeps to the key it opened, as
-// handles of one tree do. The other half is looked up afresh.
+// handles of one tree do. The other half is looked up afresh, so a handle
+// opened on the machine's key turns to the user's once one is made.
 LSTATUS ClassHalves(Session &session, const KeyRef &key, Halves *out) {
   Store &store = *session.store;
   if (key.predefined || (!key.user && !key.machine)) {
@@ -66,7 +67,7 @@ LSTATUS ClassHalves(Session &session, const KeyRef &key, Halves *out) {
     out->machine = ClassesKey(store, Hive::Machine, key.path);
   } else {
     if (!store.Exists(key.machine)) return ERROR_KEY_DELETED;
-    out->user = 0;
+    out->user = ClassesKey(store, Hive::User, key.path);
     out->machine = key.machine;
   }
   out->primary = out->user ? Hive::User : Hive::Machine;
@@ -74,11 +75,9 @@ LSTATUS ClassHalves(Session &session, const KeyRef &key, Halves *out) {
 }
 
 // The halves of the classes key parent\names as lookups from the root would
-// find them now, walked from the parent's halves where those are current: a
-// half a handle was opened on is still at its path while it exists, as keys
-// never move and ids are never reused. A handle opened on the machine's half
-// alone does not know the user's, which is looked up afresh. Fails as
-// CheckAlive does when the parent is gone.
+// find them now, walked from the parent's halves: a half a handle was opened
+// on is still at its path while it exists, as keys never move and ids are
+// never reused. Fails as CheckAlive does when the parent is gone.
 LSTATUS ChildHalves(Session &session, const KeyRef &parent, const std::vector<std::u16string> &names, int64_t *user,
                     int64_t *machine) {
   Store &store = *session.store;
@@ -87,13 +86,7 @@ LSTATUS ChildHalves(Session &session, const KeyRef &parent, const std::vector<st
     if (!parent.predefined) return r;
     halves = Halves{};  // neither half of the classes root: nothing below it either
   }
-  if (parent.predefined || parent.user) {
-    *user = halves.user ? Walk(store, halves.user, names) : 0;
-  } else {
-    std::vector<std::u16string> path = parent.path;
-    path.insert(path.end(), names.begin(), names.end());
-    *user = ClassesKey(store, Hive::User, path);
-  }
+  *user = halves.user ? Walk(store, halves.user, names) : 0;
   *machine = halves.machine ? Walk(store, halves.machine, names) : 0;
   return ERROR_SUCCESS;
 }
@@ -146,8 +139,11 @@ LSTATUS CreateClassesKey(Session &session, const KeyRef &parent, const std::vect
   }
   *created = level < names.size();
   if (!*created) return ERROR_SUCCESS;
-  // New keys at the top of the classes root go to the machine's classes.
-  bool toUser = user && (parent.path.size() + level) > 0;
+  // New keys go to the machine's classes unless their deepest existing
+  // ancestor is the user's alone, or the machine's classes refuse writes and
+  // the user's hold that ancestor too; at the top of the root they always do.
+  bool machineRefuses = CheckWritable(session, Hive::Machine) != ERROR_SUCCESS;
+  bool toUser = user && (!machine || machineRefuses) && (parent.path.size() + level) > 0;
   Hive hive = toUser ? Hive::User : Hive::Machine;
   if (LSTATUS r = CheckWritable(session, hive)) return r;
   std::vector<std::u16string> rest(names.begin() + static_cast<std::ptrdiff_t>(level), names.end());

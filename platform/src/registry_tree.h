@@ -48,9 +48,10 @@ LSTATUS OpenKey(Session &session, const KeyRef &parent, const std::vector<std::u
                 KeyRef *out);
 
 // Opens parent\names, creating it and any missing ancestors when absent
-// (*created tells which). Through the classes view new keys go to the half
-// holding their deepest existing ancestor, the user's when that is in both, and
-// keys directly below the classes root to the machine's.
+// (*created tells which). Through the classes view new keys go to the
+// machine's classes, unless their deepest existing ancestor is in the user's
+// alone (or in both while the machine's refuse writes); keys directly below
+// the classes root always go to the machine's.
 // ERROR_INVALID_PARAMETER beyond the depth limit, ERROR_CHILD_MUST_BE_VOLATILE
 // below a volatile key, ERROR_ACCESS_DENIED in the read-only machine store.
 // The parent handle's rights are not asked for, as on every Windows version.

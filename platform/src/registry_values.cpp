@@ -26,12 +26,13 @@ LSTATUS ReadValue(Session &s, const registry::KeyRef &key, LPCWSTR name, registr
   return registry::FindValue(s, key, ValueName(name), out, nullptr);
 }
 
-// The value's bytes into the caller's buffer: a null buffer asks for the size,
-// a short one gives ERROR_MORE_DATA with the size needed.
-LSTATUS GiveData(const std::string &data, void *buffer, DWORD *size) {
+// The value's bytes into the caller's buffer of `capacity` bytes (the size
+// argument as it came in): a null buffer asks for the size, a short one gives
+// ERROR_MORE_DATA with the size needed.
+LSTATUS GiveData(const std::string &data, void *buffer, DWORD capacity, DWORD *size) {
   if (!size) return ERROR_SUCCESS;
   DWORD needed = static_cast<DWORD>(data.size());
-  if (buffer && *size < needed) {
+  if (buffer && capacity < needed) {
     *size = needed;
     return ERROR_MORE_DATA;
   }
@@ -148,10 +149,16 @@ LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserv
       [&] { return "value=" + Quote(lpValueName) + " size=" + Pointee(lpcbData); },
       [&](Session &s) -> LSTATUS {
         if (lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
+        // Read before the type is written: callers may pass one variable for both.
+        const DWORD capacity = lpcbData ? *lpcbData : 0;
         registry::ValueRecord value;
-        if (LSTATUS r = ReadValue(s, s.key, lpValueName, &value)) return r;
+        if (LSTATUS r = ReadValue(s, s.key, lpValueName, &value)) {
+          // A size query of a missing value learns that there is nothing.
+          if (r == ERROR_FILE_NOT_FOUND && !lpData && lpcbData) *lpcbData = 0;
+          return r;
+        }
         if (lpType) *lpType = value.type;
-        return GiveData(value.data, lpData, lpcbData);
+        return GiveData(value.data, lpData, capacity, lpcbData);
       });
 }
 
@@ -220,7 +227,7 @@ LSTATUS WINAPI RegGetValueW(HKEY hkey, LPCWSTR lpSubKey, LPCWSTR lpValue, DWORD 
         // that the caller learns what is there.
         LSTATUS refused = Shape(dwFlags, &value);
         if (pdwType) *pdwType = value.type;
-        LSTATUS given = GiveData(value.data, pvData, pcbData);
+        LSTATUS given = GiveData(value.data, pvData, capacity, pcbData);
         return refused != ERROR_SUCCESS ? refused : given;
       });
   if (result != ERROR_SUCCESS && (dwFlags & RRF_ZEROONFAILURE) && pvData && capacity)

@@ -36,16 +36,17 @@ TEST_F(RegistryClasses, EnumerationListsTheUnionOnce) {
   EXPECT_TRUE(Exists(nested.get(), "FromMachine")) << "opening below a merged key looks in both halves";
 }
 
-// Which half a write through the view lands in: a new key goes to the half of
-// its deepest existing ancestor (the user's when that is in both), a key right
-// below the root to the machine's; a value goes to the user's key when there is one.
+// Which half a write through the view lands in: a new key goes to the
+// machine's unless its deepest existing ancestor is the user's alone, a key
+// right below the root to the machine's; a value goes to the user's key when
+// there is one.
 TEST_F(RegistryClasses, WritesLandInTheHalfThatHoldsTheKey) {
   struct {
     const char *created;  // below HKEY_CLASSES_ROOT
     const char *half;     // where it must then exist
   } keys[] = {
       {"CLSID\\{11111111-2222-3333-4444-555555555555}", kMachine},
-      {"Shared\\NewChild", kUser},
+      {"Shared\\NewChild", kMachine},
       {"Shared\\FromMachine\\Deeper", kMachine},
       {"MachineOnly\\New", kMachine},
       {"UserOnly\\New\\Deeper", kUser},
@@ -67,7 +68,8 @@ TEST_F(RegistryClasses, WritesLandInTheHalfThatHoldsTheKey) {
   Key shared;
   ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "Shared", &shared, KEY_ALL_ACCESS), ERROR_SUCCESS);
   ASSERT_EQ(Create(shared.get(), "ViaHandle"), ERROR_SUCCESS);
-  EXPECT_TRUE(Exists(HKEY_CURRENT_USER, std::string(kUser) + "Shared\\ViaHandle"));
+  EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, std::string(kMachine) + "Shared\\ViaHandle"));
+  EXPECT_FALSE(Exists(HKEY_CURRENT_USER, std::string(kUser) + "Shared\\ViaHandle"));
 
   struct {
     const char *key;
@@ -163,6 +165,13 @@ TEST_F(RegistryClasses, LookupsFollowLaterChangesOfTheUserHalf) {
   ASSERT_EQ(Create(HKEY_CURRENT_USER, std::string(kUser) + "MachineOnly\\Late", &late), ERROR_SUCCESS);
   ASSERT_EQ(SetString(late.get(), "", "user"), ERROR_SUCCESS);
   EXPECT_EQ(Read(machineOnly.get(), "Late", ""), "user") << "below a machine-only handle";
+  Key machine, user;
+  ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, std::string(kMachine) + "MachineOnly", &machine, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(machine.get(), "v", "machine"), ERROR_SUCCESS);
+  EXPECT_EQ(GetString(machineOnly.get(), "v"), "machine");
+  ASSERT_EQ(Open(HKEY_CURRENT_USER, std::string(kUser) + "MachineOnly", &user, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(user.get(), "v", "user"), ERROR_SUCCESS);
+  EXPECT_EQ(GetString(machineOnly.get(), "v"), "user") << "the handle turns to the user's key once there is one";
 }
 
 TEST_F(RegistryClasses, DeletesRemoveTheKeyThatReadingFinds) {

@@ -48,6 +48,25 @@ TEST_F(RegistryOutArguments, FailedOpenAndCreateGiveANullHandle) {
   }
 }
 
+// A size query of a missing value gives 0, a read into a buffer leaves the
+// size alone; one variable may take both the type and the size.
+TEST_F(RegistryOutArguments, QueryValueSizes) {
+  DWORD type = 0, size = 0xBAD0;
+  EXPECT_EQ(RegQueryValueExW(key_.get(), TEXT("Missing"), nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(size, 0u);
+  BYTE data[8];
+  size = sizeof data;
+  EXPECT_EQ(RegQueryValueExW(key_.get(), TEXT("Missing"), nullptr, &type, data, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(size, DWORD(sizeof data));
+
+  const DWORD four = 0x01020304;
+  ASSERT_EQ(RegSetValueExW(key_.get(), TEXT("Bin"), 0, REG_BINARY, reinterpret_cast<const BYTE *>(&four), 4),
+            ERROR_SUCCESS);
+  DWORD both = 4;
+  EXPECT_EQ(RegQueryValueExW(key_.get(), TEXT("Bin"), nullptr, &both, data, &both), ERROR_SUCCESS);
+  EXPECT_EQ(std::memcmp(data, &four, 4), 0);
+}
+
 // A short name buffer gives ERROR_MORE_DATA, leaves the name and its size as
 // they were, and still tells the type and the data size.
 TEST_F(RegistryOutArguments, EnumValueWithAShortNameBuffer) {

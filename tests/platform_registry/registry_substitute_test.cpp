@@ -123,6 +123,7 @@ TEST_F(RegistryClasses, ReadOnlyMachineRefusesMachineWritesAndKeepsReads) {
   ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "Shared", &shared, KEY_ALL_ACCESS), ERROR_SUCCESS) << "its user half is writable";
   EXPECT_EQ(SetString(shared.get(), "v", "x"), ERROR_SUCCESS);
   EXPECT_EQ(Create(shared.get(), "Child"), ERROR_SUCCESS);
+  EXPECT_TRUE(Exists(HKEY_CURRENT_USER, std::string(kUser) + "Shared\\Child")) << "the user's half takes it";
   seams::SetMachineReadOnly(false);
   EXPECT_EQ(Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\New"), ERROR_SUCCESS);
 }
