@@ -107,6 +107,10 @@ TEST(RegeditFormat, FileLayout) {
             "[-HKEY_CURRENT_USER\\Software\\Tovin\\Old]\r\n\r\n"
             "[HKEY_CURRENT_USER\\Software\\Tovin\\Empty]\r\n\r\n");
   ExpectSameOps(Parse(bytes).ops, ops);
+  // A REG_SZ without any bytes is the empty string too.
+  EXPECT_NE(U8(tools::RegeditText({Op(RegeditAction::CreateKey, kKey), Op(RegeditAction::SetValue, kKey, u"e", REG_SZ)}))
+                .find("\r\n\"e\"=\"\"\r\n"),
+            std::string::npos);
 }
 
 TEST(RegeditFormat, LongDataWrapsAtEightyColumns) {
@@ -136,15 +140,69 @@ TEST(RegeditReader, CommentsBlankLinesContinuationsAndLineNumbers) {
       "    03,\\\r\n"
       "  04\r\n"
       "@ = \"x\"\r\n"
-      "\"n\"=DWORD:A\r\n");
+      "\"n\"=DWORD:A\r\n"
+      "# a comment too\r\n"
+      "\t\"s\"\t=\t\"a;b\" ; c\r\n"
+      "\"d\" = dword:\t1;c\r\n"
+      "\"h\"=hex:01 ;c\r\n"
+      "\"r\" = - ;c\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Tovin\\Sub \\\\] \r\n");
   EXPECT_TRUE(parse.skipped.empty());
-  ASSERT_EQ(parse.ops.size(), 4u);
+  ASSERT_EQ(parse.ops.size(), 9u);
   EXPECT_EQ(parse.ops[0].line, 4u);
   EXPECT_TRUE(parse.ops[1].SameAs(Op(RegeditAction::SetValue, kKey, u"Blob", REG_BINARY, "\x01\x02\x03\x04")));
   EXPECT_EQ(parse.ops[1].line, 6u);
   EXPECT_TRUE(parse.ops[2].SameAs(Op(RegeditAction::SetValue, kKey, u"", REG_SZ, Sz(u"x"))));
   EXPECT_EQ(parse.ops[2].line, 9u);
   EXPECT_EQ(parse.ops[3].data, std::string("\x0a\0\0\0", 4));
+  EXPECT_TRUE(parse.ops[4].SameAs(Op(RegeditAction::SetValue, kKey, u"s", REG_SZ, Sz(u"a;b"))));
+  EXPECT_EQ(parse.ops[5].data, std::string("\1\0\0\0", 4));
+  EXPECT_EQ(parse.ops[6].data, "\x01");
+  EXPECT_EQ(parse.ops[7].action, RegeditAction::DeleteValue);
+  EXPECT_EQ(parse.ops[8].key, kKey + u"\\Sub ");  // trailing backslashes name the key itself
+}
+
+// After "hex:01,\" every line but blank and ';' lines continues the data: a
+// line that does not parse as bytes spoils the value and is lost with it.
+TEST(RegeditReader, HexContinuation) {
+  const struct {
+    const char *rest;  // the lines after "v"=hex:01,\ and before "ok"="1"
+    const char *bytes;  // the value's bytes; null when it is skipped
+    std::vector<size_t> skipped;
+    bool ok;  // "ok" is read
+  } cases[] = {
+      {"  02", "\x01\x02", {}, true},
+      {"\r\n\t\r\n  ;c\r\n  02 ;c", "\x01\x02", {}, true},
+      {"  02,\\ ;c\r\n03", "\x01\x02\x03", {}, true},
+      {"  02,\r\n  03", "\x01\x02", {5}, true},  // the list ended at the comma
+      {"#c", nullptr, {3}, true},
+      {"", nullptr, {3}, false},  // "ok" is read as bytes
+      {"\r\n;c", nullptr, {3}, false},
+      {"  \\\r\n  02", nullptr, {3, 5}, true},
+      {"  ,02", nullptr, {3}, true},
+      {"[HKCU\\x]", nullptr, {3}, true},  // the key line is lost, so "ok" lands under the first key
+  };
+  for (const auto &c : cases) {
+    std::string body = "[HKEY_CURRENT_USER\\Software\\Tovin]\r\n\"v\"=hex:01,\\\r\n";
+    if (*c.rest) body += std::string(c.rest) + "\r\n";
+    tools::RegeditParse parse = ParseBody(body + "\"ok\"=\"1\"\r\n");
+    std::vector<size_t> skipped;
+    for (const auto &skip : parse.skipped) skipped.push_back(skip.line);
+    EXPECT_EQ(skipped, c.skipped) << c.rest;
+    bool found = false, ok = false;
+    for (const auto &op : parse.ops) {
+      if (op.name == u"v") found = op.data == (c.bytes ? c.bytes : "") && op.line == 3;
+      ok = ok || (op.name == u"ok" && op.key == kKey);
+    }
+    EXPECT_EQ(found, c.bytes != nullptr) << c.rest;
+    EXPECT_EQ(ok, c.ok) << c.rest;
+  }
+  // A continuation on the last line ends the value there.
+  tools::RegeditParse last = ParseBody("[HKCU\\x]\r\n\"v\"=hex(2):,\\");
+  EXPECT_EQ(last.ops.size(), 1u);
+  last = ParseBody("[HKCU\\x]\r\n\"v\"=hex(2):\\\r\n41,00");
+  ASSERT_EQ(last.ops.size(), 2u);
+  EXPECT_EQ(last.ops[1].data, std::string("A\0", 2));
 }
 
 TEST(RegeditReader, EncodingsAndVersions) {
@@ -156,6 +214,37 @@ TEST(RegeditReader, EncodingsAndVersions) {
   ExpectSameOps(Parse(header + U8(body)).ops, expected);
   ExpectSameOps(Parse("\xEF\xBB\xBF" + header + U8(body)).ops, expected);
   ExpectSameOps(Parse("REGEDIT4" + U8(body)).ops, expected);
+  ExpectSameOps(Parse(" \t" + header + " \t" + U8(body)).ops, expected);
+  ExpectSameOps(Parse("\xFF\xFE" + Utf16(u"REGEDIT4" + body)).ops, expected);
+
+  // Another REGEDIT version is accepted and nothing of it is read.
+  for (const char *other : {"REGEDIT5", "REGEDIT 4", "REGEDIT4 x", "REGEDIT3"}) {
+    tools::RegeditParse parse = Parse(other + U8(body));
+    EXPECT_TRUE(parse.ops.empty()) << other;
+    ASSERT_EQ(parse.skipped.size(), 1u) << other;
+    EXPECT_EQ(parse.skipped[0].line, 1u) << other;
+  }
+
+  // "REGEDIT": lines "HKEY_CLASSES_ROOT\key [=] text" set the key's default string.
+  const struct {
+    const char *line;
+    const char16_t *value;  // null when the line is skipped
+  } win31[] = {
+      {"HKEY_CLASSES_ROOT\\.t = a b ", u"a b "}, {"HKEY_CLASSES_ROOT\\.t =  a", u" a"},
+      {"HKEY_CLASSES_ROOT\\.t=a", u"a"},          {"HKEY_CLASSES_ROOT\\.t  a", u"a"},
+      {"HKEY_CLASSES_ROOT\\.t", u""},             {"HKEY_CLASSES_ROOT\\.t\t", u""},
+      {" HKEY_CLASSES_ROOT\\.t = a", nullptr},    {"hkey_classes_root\\.t = a", nullptr},
+      {"HKEY_CLASSES_ROOT = a", nullptr},          {";HKEY_CLASSES_ROOT\\.t = a", nullptr},
+  };
+  for (const auto &c : win31) {
+    tools::RegeditParse parse = Parse(std::string("REGEDIT\r\n") + c.line);
+    if (!c.value) {
+      EXPECT_TRUE(parse.ops.empty() && parse.skipped.size() == 1) << c.line;
+      continue;
+    }
+    ExpectSameOps(parse.ops, {Op(RegeditAction::CreateKey, u"HKEY_CLASSES_ROOT\\.t"),
+                              Op(RegeditAction::SetValue, u"HKEY_CLASSES_ROOT\\.t", u"", REG_SZ, Sz(c.value))});
+  }
 
   // REGEDIT4 keeps hex(2) and hex(7) text in single bytes; they are widened.
   tools::RegeditParse old = Parse("REGEDIT4\r\n[HKCU\\x]\r\n\"e\"=hex(2):41,00\r\n\"m\"=hex(7):61,00,62,00,00\r\n");
@@ -175,12 +264,25 @@ TEST(RegeditReader, BadLinesAreSkippedWithTheirNumbersAndTheRestApplied) {
       {"\"n\" \"x\"", "no '=' after the value name"},
       {"\"n\"=\"abc", "string without a closing quote"},
       {"\"n\"=\"abc\" x", "text after the closing quote"},
+      {"\"n\"=\"abc\"#x", "text after the closing quote"},
+      {"\"n\"=\"a\\0\"", "string with a backslash not before \\ or \""},
+      {"\"n\\", "value name with a backslash not before \\ or \""},
+      {"\"n\"=#\"x\"", "unrecognized value data"},
+      {"\"n\"=- x", "text after '-'"},
       {"\"n\"=dword:123456789", "dword value is not 1 to 8 hex digits"},
       {"\"n\"=dword:", "dword value is not 1 to 8 hex digits"},
       {"\"n\"=dword:-1", "dword value is not 1 to 8 hex digits"},
+      {"\"n\"=dword:1 #x", "dword value is not 1 to 8 hex digits"},
+      {"\"n\"=dword:0x1", "dword value is not 1 to 8 hex digits"},
       {"\"n\"=hex:1g", "bad hex byte list"},
       {"\"n\"=hex:123", "bad hex byte list"},
       {"\"n\"=hex:01,,02", "bad hex byte list"},
+      {"\"n\"=hex:,01", "bad hex byte list"},
+      {"\"n\"=hex:01 #x", "bad hex byte list"},
+      {"\"n\"=hex:01\\", "bad hex byte list"},  // a continuation follows a comma
+      {"\"n\"=hex:01,\\ 02", "bad hex byte list"},
+      {"\"n\"=hex(0x2):00", "hex(...) type is not 1 to 8 hex digits"},
+      {"\"n\"=hex(100000000):00", "hex(...) type is not 1 to 8 hex digits"},
       {"\"n\"=hex(zz):00", "hex(...) type is not 1 to 8 hex digits"},
       {"\"n\"=hex(1:00", "hex(...) type is not 1 to 8 hex digits"},
       {"\"n\"=text", "unrecognized value data"},
@@ -234,7 +336,9 @@ TEST(RegeditReader, FilesWithoutAHeaderAreRefusedWhole) {
     const char *reason;
   } cases[] = {
       {"empty", "", "first line"},
-      {"other header", "REGEDIT5\r\n[HKCU\\x]\r\n", "first line"},
+      {"lower case", "regedit4\r\n[HKCU\\x]\r\n", "first line"},
+      {"other version", "Windows Registry Editor Version 4.00\r\n", "first line"},
+      {"UTF-16 without a byte-order mark", Utf16(u"REGEDIT4\r\n"), "first line"},
       {"header not first", "\r\nREGEDIT4\r\n[HKCU\\x]\r\n", "first line"},
       {"big-endian UTF-16", "\xFE\xFF" + std::string("\0R\0E\0G", 6), "first line"},
       {"odd UTF-16", "\xFF\xFE" + Utf16(u"REGEDIT4\r\n") + "x", "odd number of bytes"},

@@ -1,5 +1,6 @@
-// Reading regedit files: "Windows Registry Editor Version 5.00" and "REGEDIT4",
-// in UTF-16LE with a byte-order mark or in UTF-8 with or without one.
+// Reading regedit files: "Windows Registry Editor Version 5.00", "REGEDIT4"
+// and the older "REGEDIT" (lines "HKEY_CLASSES_ROOT\key = text"), in UTF-16LE
+// with a byte-order mark or in UTF-8 with or without one.
 #pragma once
 #include <string>
 #include <vector>
@@ -19,14 +20,16 @@ struct RegeditParse {
   std::vector<RegeditSkip> skipped;
 };
 
-// Parses a regedit file's bytes into *out. Lines ending in a backslash continue
-// on the next line; blank lines and lines starting with ';' are ignored; every
-// other line that does not parse, and every value line without a valid key
-// line before it, is skipped and listed in out->skipped. In a REGEDIT4 file
-// the bytes of hex(2) and hex(7) values are ANSI text and are widened.
-// Returns false with *reason (UTF-8) when the file is refused as a whole: its
-// first line is no known header, or its UTF-16 text has an odd byte count;
-// *out is then empty.
+// Parses a regedit file's bytes into *out. The header may have blanks around
+// it. Hex data continues on the next line after ",\"; blank lines and lines
+// starting with ';' or '#' are ignored, and ';' starts a comment after a value.
+// Every other line that does not parse, and every value line without a valid
+// key line before it, is skipped and listed in out->skipped. In a REGEDIT4
+// file the bytes of hex(2) and hex(7) values are ANSI text and are widened.
+// A "REGEDIT" header of another version ("REGEDIT5") is accepted and nothing
+// after it is read (one skip for line 1). Returns false with *reason (UTF-8)
+// when the file is refused as a whole: its first line is no header, or its
+// UTF-16 text has an odd byte count; *out is then empty.
 bool ParseRegedit(const std::string &bytes, RegeditParse *out, std::string *reason);
 
 }  // namespace tools
