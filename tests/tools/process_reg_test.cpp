@@ -23,6 +23,11 @@ TEST_F(RegProcess, AddQueryDelete) {
                                     "    List    REG_MULTI_SZ    a\\0b\n\n" +
                                     full + "\\Sub\n");
   EXPECT_EQ(Ok({"query", key, "/v", "count"}), "\n" + full + "\n    Count    REG_DWORD    0x2a\n\n");
+  // A key without values of its own shows only its subkeys; with /s each subkey shows in full.
+  Ok({"add", "HKCU\\Software\\Bare\\Child\\Leaf\\", "/v", "y", "/d", "1"});
+  const std::string child = "HKEY_CURRENT_USER\\Software\\Bare\\Child";
+  EXPECT_EQ(Ok({"query", "HKCU\\Software\\Bare"}), "\n" + child + "\n");
+  EXPECT_EQ(Ok({"query", "HKCU\\Software\\Bare\\", "/s"}), "\n" + child + "\n\n" + child + "\\Leaf\n    y    REG_SZ    1\n\n");
   EXPECT_EQ(Ok({"query", "hkey_current_user\\software", "/s", "/f", "X", "/e"}),
             "\nHKEY_CURRENT_USER\\software\\Tovin\\Sub\n    (Default)    REG_SZ    x\n\n"
             "End of search: 1 match(es) found.\n");
@@ -55,6 +60,9 @@ TEST_F(RegProcess, OverwritingAValueAsksUnlessForced) {
   EXPECT_NE(Ok({"query", key, "/v", "n"}).find("REG_SZ    3\n"), std::string::npos);
   Ok({"add", key, "/v", "n", "/d", "4", "/f"});
   EXPECT_NE(Ok({"query", key, "/v", "n"}).find("REG_SZ    4\n"), std::string::npos);
+  // The key alone addresses its default value, which it sets to an empty string.
+  Ok({"add", key});
+  EXPECT_EQ(Reg({"add", key}).out, "Value (Default) exists, overwrite(Yes/No)? \nThe operation was canceled by the user.\n");
 }
 
 TEST_F(RegProcess, ExportThenImportIntoAnEmptyRegistryReproducesIt) {
@@ -140,6 +148,7 @@ TEST_F(RegProcess, BadCommandLinesFailWithTheMessage) {
        "ERROR: Invalid syntax. Specify valid numeric value.\nType \"REG ADD /?\" for usage.\n"},
       {{"delete", "HKCU\\x", "/q"}, "ERROR: Invalid syntax.\nType \"REG DELETE /?\" for usage.\n"},
       {{"query", "HKCU\\Software\\Missing"}, kMissing},
+      {{"query", "\\\\pc\\HKCU\\Software"}, "ERROR: The network path was not found.\n"},
       {{"query", "HKCU", "--registry"}, "ERROR: --registry needs a file name\n"},
   };
   for (const auto &c : cases) {

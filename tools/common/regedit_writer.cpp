@@ -30,9 +30,14 @@ std::u16string HexNumber(uint64_t value, size_t minDigits) {
   return out;
 }
 
-// The text of a REG_SZ that reads back to the same bytes: one NUL at the end
-// and no other, no line breaks. False when there is none.
+// The text of a REG_SZ that reads back to the same string: one NUL at the end
+// and no other, no line breaks; no data at all is the empty string (reading
+// "" back gives its lone NUL). False when there is none.
 bool PlainString(const std::string &data, std::u16string *text) {
+  if (data.empty()) {
+    text->clear();
+    return true;
+  }
   if (data.size() < 2 || data.size() % 2) return false;
   std::u16string units(data.size() / 2, u'\0');
   std::memcpy(units.data(), data.data(), data.size());

@@ -11,8 +11,9 @@ namespace tools {
 // the header and a blank line, then for each CreateKey or DeleteKey op its key
 // line, one line for each value op after it, and a blank line. Values are
 // written so that reading gives the same bytes back: a REG_SZ as "text" only
-// when it is one NUL-terminated line, a REG_DWORD as dword: only when it has
-// four bytes, everything else as hex(N): bytes wrapped at 80 columns.
+// when it is one NUL-terminated line (or empty: no data reads back as a lone
+// NUL, the same empty string), a REG_DWORD as dword: only when it has four
+// bytes, everything else as hex(N): bytes wrapped at 80 columns.
 std::u16string RegeditText(const std::vector<RegeditOp> &ops);
 
 // RegeditText as the bytes of a file: UTF-16LE after a byte-order mark.

@@ -28,7 +28,10 @@ std::u16string Upper(const std::u16string &text) {
   return out;
 }
 
-bool IsHelp(const std::u16string &arg) { return arg == u"/?" || arg == u"-?"; }
+bool IsHelp(const std::u16string &arg) {
+  std::u16string upper = Upper(arg);
+  return upper == u"/?" || upper == u"-?" || upper == u"/H" || upper == u"-H";
+}
 
 class Failure {
  public:
@@ -44,11 +47,29 @@ class Failure {
   const char16_t *operation_;
 };
 
+// A key as the command line names it: an optional \\machine\ prefix, then ROOT
+// or ROOT\path with at most one trailing backslash. A backslash right after the
+// root names no key, so HKCU\ is refused.
+bool CommandLineKey(const std::u16string &text, tools::KeyName *key, std::u16string *machine) {
+  std::u16string rest = text;
+  if (rest.compare(0, 2, u"\\\\") == 0) {
+    size_t end = rest.find(u'\\', 2);
+    if (end == std::u16string::npos || end == 2) return false;
+    *machine = rest.substr(2, end - 2);
+    rest.erase(0, end + 1);
+  }
+  if (!rest.empty() && rest.back() == u'\\') {
+    rest.pop_back();
+    if (rest.find(u'\\') == std::u16string::npos || rest.back() == u'\\') return false;
+  }
+  return tools::ParseKeyName(rest, key) == tools::KeyNameError::None;
+}
+
 }  // namespace
 
 bool ParseRegArgs(const std::vector<std::u16string> &args, RegArgs *out, std::u16string *error) {
   *out = RegArgs{};
-  if (!args.empty() && IsHelp(args[0]) && args.size() == 1) return true;
+  if (args.size() == 1 && IsHelp(args[0])) return true;
   const OperationEntry *entry = nullptr;
   for (const OperationEntry &e : kOperations)
     if (!args.empty() && Upper(args[0]) == e.name) entry = &e;
@@ -60,30 +81,31 @@ bool ParseRegArgs(const std::vector<std::u16string> &args, RegArgs *out, std::u1
     return true;
   }
   out->operation = entry->operation;
+  std::u16string table = entry->switches;
+  auto switchName = [&](const std::u16string &arg) {
+    return arg.size() < 2 || (arg[0] != u'/' && arg[0] != u'-') ? std::u16string() : Upper(arg.substr(1));
+  };
+  auto known = [&](const std::u16string &name, bool withArgument) {
+    return !name.empty() && table.find(u" " + name + (withArgument ? u": " : u" ")) != std::u16string::npos;
+  };
+
+  // The key (or the import file) comes first and the export file second, at
+  // fixed places, so a file name such as /tmp/out.reg is never taken for a switch.
+  if (args.size() <= entry->positionals) return fail(u"Invalid syntax.");
+  std::vector<std::u16string> positionals(args.begin() + 1, args.begin() + 1 + entry->positionals);
+  for (const std::u16string &word : positionals) {
+    std::u16string name = switchName(word);
+    if (IsHelp(word) || known(name, false) || known(name, true)) return fail(u"Invalid syntax.");
+  }
 
   std::map<std::u16string, std::u16string> switches;  // upper-case name -> argument
-  std::vector<std::u16string> positionals;
-  for (size_t i = 1; i < args.size(); ++i) {
-    const std::u16string &arg = args[i];
-    if (arg.size() < 2 || (arg[0] != u'/' && arg[0] != u'-')) {
-      positionals.push_back(arg);
-      continue;
-    }
-    std::u16string name = Upper(arg.substr(1));
-    std::u16string table = entry->switches;
-    bool plain = table.find(u" " + name + u" ") != std::u16string::npos;
-    bool withArgument = table.find(u" " + name + u": ") != std::u16string::npos;
-    // An absolute path such as /tmp/out.reg starts like a switch; no switch
-    // holds a second slash or a dot, so such a word is a file name.
-    if (!plain && !withArgument && arg[0] == u'/' && name.find_first_of(u"/.") != std::u16string::npos) {
-      positionals.push_back(arg);
-      continue;
-    }
+  for (size_t i = 1 + entry->positionals; i < args.size(); ++i) {
+    std::u16string name = switchName(args[i]);
+    bool plain = known(name, false), withArgument = known(name, true);
     if ((!plain && !withArgument) || switches.count(name)) return fail(u"Invalid syntax.");
     if (withArgument && i + 1 >= args.size()) return fail(u"Invalid syntax.");
     switches[name] = withArgument ? args[++i] : std::u16string();
   }
-  if (positionals.size() != entry->positionals) return fail(u"Invalid syntax.");
   auto has = [&](const char16_t *name) { return switches.count(name) != 0; };
   auto get = [&](const char16_t *name) { return has(name) ? switches.at(name) : std::u16string(); };
 
@@ -91,9 +113,10 @@ bool ParseRegArgs(const std::vector<std::u16string> &args, RegArgs *out, std::u1
     out->file = positionals[0];
     return true;
   }
-  if (tools::ParseKeyName(positionals[0], &out->key) != tools::KeyNameError::None)
-    return fail(u"Invalid key name.");
+  if (!CommandLineKey(positionals[0], &out->key, &out->machine)) return fail(u"Invalid key name.");
   if (entry->operation == RegOperation::Export) {
+    // Export writes a file of the local registry only.
+    if (!out->machine.empty()) return fail(u"Invalid key name.");
     out->file = positionals[1];
     out->force = has(u"Y");
     return true;
@@ -121,18 +144,18 @@ bool ParseRegArgs(const std::vector<std::u16string> &args, RegArgs *out, std::u1
         return fail(u"Invalid syntax.");
       return true;
     case RegOperation::Add: {
-      // Data or a type without a value name address the default value.
-      if (!out->value && (has(u"D") || has(u"T"))) out->value = u"";
+      // Without /v the default value is written, even with neither /t nor /d: an empty REG_SZ.
+      if (!out->value) out->value = u"";
       if (!out->type) out->type = REG_SZ;
       std::u16string separator = get(u"S");
       if (has(u"S") && separator.size() != 1) return fail(u"Invalid syntax.");
-      switch (DataFromText(*out->type, get(u"D"), separator, &out->data)) {
+      switch (DataFromText(*out->type, has(u"D") ? std::optional(get(u"D")) : std::nullopt, separator, &out->data)) {
         case DataError::None:
           return true;
         case DataError::BadNumber:
           return fail(u"Invalid syntax. Specify valid numeric value.");
         case DataError::BadHex:
-          return fail(u"Invalid syntax. Specify an even number of hex digits.");
+          return fail(u"Invalid syntax. Specify hexadecimal digits only.");
         case DataError::EmptyString:
           return fail(u"Invalid syntax. REG_MULTI_SZ cannot hold an empty string.");
       }

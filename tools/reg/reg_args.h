@@ -14,7 +14,8 @@ struct RegArgs {
   RegOperation operation = RegOperation::Help;
   RegOperation helpFor = RegOperation::Help;  // Help: whose usage to show (Help: the general one)
   tools::KeyName key;                          // query, add, delete, export
-  std::optional<std::u16string> value;         // /v NAME, or /ve as the empty name
+  std::u16string machine;                      // query, add, delete: the machine of a \\machine\ key name
+  std::optional<std::u16string> value;         // /v NAME, or /ve as the empty name; add: always set
   bool allValues = false;                      // delete /va
   bool recurse = false;                        // query /s
   std::optional<std::u16string> search;        // query /f

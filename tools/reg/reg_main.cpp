@@ -25,6 +25,12 @@ int main(int argc, char **argv) {
     Err(message);
     return 1;
   }
+  // Only the local registry is reachable: a \\machine\ key name fails as an
+  // unreachable machine does.
+  if (!parsed.machine.empty()) {
+    Err(u"ERROR: The network path was not found.\n");
+    return 1;
+  }
   switch (parsed.operation) {
     case RegOperation::Help:
       return ShowUsage(parsed.helpFor);

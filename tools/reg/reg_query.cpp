@@ -86,15 +86,17 @@ class Query {
   }
 
   // Everything: the key with its values, then its subkeys (with /s each in full).
-  LSTATUS List(HKEY key, const std::u16string &full) {
+  // The named key's own name shows only above values of its own; a subkey's always does.
+  LSTATUS List(HKEY key, const std::u16string &full, bool top = true) {
     std::vector<tools::RegistryValue> values;
     std::vector<std::u16string> subkeys;
     if (LSTATUS r = tools::ReadValues(key, &values)) return r;
     if (LSTATUS r = tools::ReadSubkeys(key, &subkeys)) return r;
-    std::u16string text = full + u"\n";
-    for (const tools::RegistryValue &value : values) text += ValueLine(value);
-    if (!values.empty() || args_.recurse) text += u"\n";
-    Out(text);
+    if (!values.empty() || !top) {
+      std::u16string text = full + u"\n";
+      for (const tools::RegistryValue &value : values) text += ValueLine(value);
+      Out(text + u"\n");
+    }
     for (const std::u16string &name : subkeys) {
       if (!args_.recurse) {
         Out(full + u"\\" + name + u"\n");
@@ -103,7 +105,7 @@ class Query {
       tools::KeyHandle child;
       LSTATUS r = RegOpenKeyExW(key, name.c_str(), 0, KEY_READ, child.out());
       if (r == ERROR_FILE_NOT_FOUND) continue;  // deleted meanwhile
-      if (r || (r = List(child.get(), full + u"\\" + name))) return r;
+      if (r || (r = List(child.get(), full + u"\\" + name, false))) return r;
     }
     return ERROR_SUCCESS;
   }

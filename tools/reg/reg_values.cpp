@@ -17,7 +17,8 @@ const TypeEntry kTypes[] = {
     {REG_EXPAND_SZ, u"REG_EXPAND_SZ", true},
     {REG_BINARY, u"REG_BINARY", true},
     {REG_DWORD, u"REG_DWORD", true},
-    {REG_DWORD_BIG_ENDIAN, u"REG_DWORD_BIG_ENDIAN", false},
+    {REG_DWORD_LITTLE_ENDIAN, u"REG_DWORD_LITTLE_ENDIAN", true},
+    {REG_DWORD_BIG_ENDIAN, u"REG_DWORD_BIG_ENDIAN", true},
     {REG_LINK, u"REG_LINK", false},
     {REG_MULTI_SZ, u"REG_MULTI_SZ", true},
     {REG_RESOURCE_LIST, u"REG_RESOURCE_LIST", false},
@@ -86,48 +87,63 @@ std::u16string TypeName(DWORD type) {
   return u"0x" + HexText(type, false);
 }
 
-DataError DataFromText(DWORD type, const std::u16string &text, const std::u16string &separator, std::string *out) {
+DataError DataFromText(DWORD type, const std::optional<std::u16string> &given, const std::u16string &separator,
+                       std::string *out) {
+  const std::u16string text = given.value_or(std::u16string());
   std::string bytes;
   switch (type) {
     case REG_SZ:
     case REG_EXPAND_SZ:
+    case REG_NONE:
       AppendUnits(text + u'\0', &bytes);
       break;
     case REG_MULTI_SZ: {
       std::u16string mark = separator.empty() ? u"\\0" : separator;
       std::vector<std::u16string> items;
-      for (size_t start = 0;;) {
+      for (size_t start = 0; !text.empty();) {
         size_t at = text.find(mark, start);
         items.push_back(text.substr(start, at == std::u16string::npos ? std::u16string::npos : at - start));
         if (at == std::u16string::npos) break;
         start = at + mark.size();
       }
       if (items.size() > 1 && items.back().empty()) items.pop_back();
-      if (items.size() == 1 && items[0].empty()) items.clear();
-      for (const std::u16string &item : items) {
-        // An empty string would end the list early for every reader.
-        if (item.empty()) return DataError::EmptyString;
-        AppendUnits(item + u'\0', &bytes);
-      }
+      // An empty string would end the list early for every reader; alone it is the whole list.
+      for (const std::u16string &item : items)
+        if (item.empty() && items.size() > 1) return DataError::EmptyString;
+      for (const std::u16string &item : items) AppendUnits(item + u'\0', &bytes);
       AppendUnits(std::u16string(1, u'\0'), &bytes);
       break;
     }
     case REG_DWORD:
+    case REG_DWORD_BIG_ENDIAN:
     case REG_QWORD: {
-      size_t size = type == REG_DWORD ? 4 : 8;
-      std::optional<uint64_t> value = text.empty() ? 0 : Number(text, size == 4 ? 0xFFFFFFFFull : ~0ull);
+      // Both dword types are stored little-endian, as the system's tool stores them.
+      size_t size = type == REG_QWORD ? 8 : 4;
+      std::optional<uint64_t> value = Number(text, size == 4 ? 0xFFFFFFFFull : ~0ull);
+      if (size == 8 && text.empty()) value = 0;
+      // A decimal quadword may be negative and is then stored as its two's complement.
+      if (size == 8 && !text.empty() && text[0] == u'-' && text.find_first_of(u"xX") == std::u16string::npos)
+        if ((value = Number(text.substr(1), ~0ull))) value = 0 - *value;
       if (!value) return DataError::BadNumber;
       for (size_t i = 0; i < size; ++i) bytes += static_cast<char>(*value >> (8 * i));
       break;
     }
-    default:
-      if (text.size() % 2) return DataError::BadHex;
-      for (size_t i = 0; i < text.size(); i += 2) {
+    default: {
+      // An odd count of digits reads the first one alone, as a byte of its own.
+      size_t i = 0;
+      if (text.size() % 2) {
+        int low = HexDigit(text[0]);
+        if (low < 0) return DataError::BadHex;
+        bytes += static_cast<char>(low);
+        i = 1;
+      }
+      for (; i < text.size(); i += 2) {
         int high = HexDigit(text[i]), low = HexDigit(text[i + 1]);
         if (high < 0 || low < 0) return DataError::BadHex;
         bytes += static_cast<char>(high << 4 | low);
       }
       break;
+    }
   }
   *out = std::move(bytes);
   return DataError::None;
