@@ -133,31 +133,40 @@ TEST_F(RegistryNames, NullOrEmptySubkeyOpensTheKeyItself) {
 }
 
 // How roots are named: a predefined root by the low 32 bits of its value; the
-// classes root also takes one leading backslash; handles opened through the
-// classes view end in binary 10, which callers use to tell them apart.
-TEST_F(RegistryNames, RootsAndClassesHandlesAreRecognisable) {
+// classes root also takes one leading backslash.
+TEST_F(RegistryNames, RootsAreRecognisedByTheirLow32BitsAndClassesTakesALeadingBackslash) {
   ASSERT_EQ(Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Leading"), ERROR_SUCCESS);
-  const auto tag = [](HKEY key) { return reinterpret_cast<uintptr_t>(key) & 3; };
   struct {
     HKEY root;
     const WCHAR *subkey;
     LSTATUS expected;
-    uintptr_t tag;
   } cases[] = {
-      {HKEY_CLASSES_ROOT, TEXT("Leading"), ERROR_SUCCESS, 2},
-      {HKEY_CLASSES_ROOT, TEXT("\\leading"), ERROR_SUCCESS, 2},
-      {HKEY_CLASSES_ROOT, TEXT("\\"), ERROR_SUCCESS, 2},
-      {HKEY_LOCAL_MACHINE, TEXT("SOFTWARE\\Classes\\Leading"), ERROR_SUCCESS, 0},
-      {HKEY_CURRENT_USER, TEXT("\\Software"), ERROR_BAD_PATHNAME, 0},
-      {reinterpret_cast<HKEY>(uintptr_t(uint32_t(uintptr_t(HKEY_CURRENT_USER)))), TEXT("Software"), ERROR_SUCCESS, 0},
+      {HKEY_CLASSES_ROOT, TEXT("\\leading"), ERROR_SUCCESS},
+      {HKEY_CLASSES_ROOT, TEXT("\\"), ERROR_SUCCESS},
+      {HKEY_CURRENT_USER, TEXT("\\Software"), ERROR_BAD_PATHNAME},
+      {reinterpret_cast<HKEY>(uintptr_t(uint32_t(uintptr_t(HKEY_CURRENT_USER)))), TEXT("Software"), ERROR_SUCCESS},
   };
   for (const auto &c : cases) {
     Key key;
     ASSERT_EQ(RegOpenKeyExW(c.root, c.subkey, 0, KEY_READ, key.out()), c.expected) << U8(c.subkey);
-    if (c.expected) continue;
-    EXPECT_NE(key.get(), c.root) << U8(c.subkey);
-    EXPECT_EQ(tag(key.get()), c.tag) << U8(c.subkey);
+    if (!c.expected) {
+      EXPECT_NE(key.get(), c.root) << U8(c.subkey);
+    }
   }
+}
+
+// Handles opened through the classes view end in binary 10, which callers use
+// to tell them from handles of the trees themselves.
+TEST_F(RegistryNames, ClassesHandlesEndInBinary10) {
+  ASSERT_EQ(Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Tagged"), ERROR_SUCCESS);
+  const auto tag = [](const Key &key) { return reinterpret_cast<uintptr_t>(key.get()) & 3; };
+  Key classes, root, machine;
+  ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "Tagged", &classes), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, TEXT("\\"), 0, KEY_READ, root.out()), ERROR_SUCCESS);
+  ASSERT_EQ(Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Tagged", &machine), ERROR_SUCCESS);
+  EXPECT_EQ(tag(classes), 2u);
+  EXPECT_EQ(tag(root), 2u);
+  EXPECT_EQ(tag(machine), 0u);
 }
 
 TEST_F(RegistryNames, ValueNamesUpTo16383Units) {
