@@ -37,6 +37,8 @@ TEST(ShellArgs, RefusedLinesSayWhy) {
       {{}, "no command"},
       {{"frob", "/"}, "unknown command"},
       {{"menu"}, "no path"},
+      {{"invoke", "", "--id", "1"}, "empty path"},
+      {{"menu", "/", "--", ""}, "empty path"},
       {{"menu", "/", "--bogus"}, "unknown option"},
       {{"menu", "/", "--flags"}, "needs a value"},
       {{"menu", "/", "--flags", "CMF_BOGUS"}, "invalid --flags"},

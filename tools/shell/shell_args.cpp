@@ -97,6 +97,12 @@ bool Validate(const ShellArgs &args, std::string *error) {
     *error = "no path given";
     return false;
   }
+  // An empty path would stand for the current directory in every file call.
+  for (const std::string &path : args.paths)
+    if (path.empty()) {
+      *error = "an empty path names no file or folder";
+      return false;
+    }
   const bool chooses = args.item || args.id;
   if (args.command != ShellCommand::Invoke && chooses) {
     *error = "--item and --id belong to the invoke command";

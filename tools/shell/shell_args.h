@@ -11,7 +11,7 @@ enum class ShellCommand { Menu, Invoke, Why };
 struct ShellArgs {
   ShellCommand command = ShellCommand::Menu;
   bool help = false;                        // --help: print the usage, do nothing else
-  std::vector<std::string> paths;           // the selection as given, UTF-8, at least one
+  std::vector<std::string> paths;           // the selection as given, UTF-8, at least one, none empty
   std::optional<std::string> item;          // invoke: the item's text
   std::optional<uint32_t> id;               // invoke: the item's command identifier
   uint32_t flags = 0;                       // QueryContextMenu flags (CMF_*)
