@@ -95,6 +95,26 @@ TEST_F(RegProcess, ExportThenImportIntoAnEmptyRegistryReproducesIt) {
   EXPECT_NE(ReadFile("second.reg"), ReadFile("first.reg"));
 }
 
+TEST_F(RegProcess, ExportRefusesNamesWithALineBreakAndWritesNothing) {
+  // Written as it stands, the name's second line would delete every class when imported.
+  Ok({"add", "HKCU\\Software\\j]\r\n[-HKEY_CLASSES_ROOT\\CLSID"});
+  Ok({"add", "HKCU\\Software\\Tovin", "/v", "a\nb", "/d", "1"});
+  WriteFile("old.reg", "old");
+  const struct {
+    const char *key;
+    const char *shown;
+  } cases[] = {{"HKCU\\Software", "HKEY_CURRENT_USER\\Software\\j]^M^J[-HKEY_CLASSES_ROOT"},
+               {"HKCU\\Software\\Tovin", "HKEY_CURRENT_USER\\Software\\Tovin"}};
+  for (const auto &c : cases) {
+    Result refused = Reg({"export", c.key, "old.reg", "/y"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, std::string("ERROR: Cannot export ") + c.shown +
+                               ": its name or a value name in it holds a line break, which a registry file cannot "
+                               "carry.\n");
+    EXPECT_EQ(ReadFile("old.reg"), "old");
+  }
+}
+
 TEST_F(RegProcess, ImportThatFailsPartWayLeavesNothingWritten) {
   Ok({"add", "HKCU\\Software\\Tovin", "/v", "keep", "/d", "old"});
   Ok({"add", "HKCU\\Software\\Gone\\Below", "/v", "x", "/d", "1"});

@@ -113,6 +113,29 @@ TEST(RegeditFormat, FileLayout) {
             std::string::npos);
 }
 
+TEST(RegeditFormat, NamesRoundTripUnlessALineBreakWouldEndTheirLine) {
+  const struct {
+    std::u16string name;  // given to a key and to a value
+    bool writable;
+  } cases[] = {
+      {u"j]", true},      {u" lead", true},   {u"trail ", true}, {u"a;b", true},     {u"[x]=", true},
+      {u"q\"", true},   {u"\t\x1b[31m", true}, {u"a\rb", false}, {u"a\nb", false},
+      {u"j]\r\n[-HKEY_CLASSES_ROOT\\CLSID", false},
+  };
+  for (const auto &c : cases) {
+    const std::u16string key = kKey + u"\\" + c.name;
+    const std::vector<RegeditOp> asKey = {Op(RegeditAction::CreateKey, key), Op(RegeditAction::DeleteKey, key)};
+    const std::vector<RegeditOp> asValue = {Op(RegeditAction::CreateKey, kKey),
+                                            Op(RegeditAction::SetValue, kKey, c.name, REG_SZ, Sz(u"1")),
+                                            Op(RegeditAction::DeleteValue, kKey, c.name)};
+    for (const std::vector<RegeditOp> *ops : {&asKey, &asValue}) {
+      const std::u16string refused = c.writable ? u"-" : ops == &asKey ? key : kKey;
+      EXPECT_EQ(tools::KeyWithUnwritableName(*ops).value_or(u"-"), refused) << U8(c.name);
+      if (c.writable) ExpectSameOps(Parse(tools::RegeditFileBytes(*ops)).ops, *ops);
+    }
+  }
+}
+
 TEST(RegeditFormat, LongDataWrapsAtEightyColumns) {
   std::string data;
   for (int i = 0; i < 300; ++i) data += static_cast<char>(i);

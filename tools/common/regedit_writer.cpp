@@ -82,7 +82,15 @@ std::u16string ValueLine(const RegeditOp &op) {
   return line;
 }
 
+bool HasLineBreak(const std::u16string &text) { return text.find_first_of(u"\r\n") != std::u16string::npos; }
+
 }  // namespace
+
+std::optional<std::u16string> KeyWithUnwritableName(const std::vector<RegeditOp> &ops) {
+  for (const RegeditOp &op : ops)
+    if (HasLineBreak(op.key) || HasLineBreak(op.name)) return op.key;
+  return std::nullopt;
+}
 
 std::u16string RegeditText(const std::vector<RegeditOp> &ops) {
   std::u16string out = std::u16string(kHeader) + kNewLine;

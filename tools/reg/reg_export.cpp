@@ -3,12 +3,18 @@
 #include "reg_console.h"
 #include "regedit_export.h"
 #include "regedit_writer.h"
+#include "visible_text.h"
 #include "wide_text.h"
 
 int RunExport(const RegArgs &args) {
   std::vector<tools::RegeditOp> ops;
   if (LSTATUS r = tools::ExportKey(args.key, &ops)) {
     Err(ErrorMessage(r));
+    return 1;
+  }
+  if (std::optional<std::u16string> key = tools::KeyWithUnwritableName(ops)) {
+    Err(u"ERROR: Cannot export " + tools::VisibleControls(*key) +
+        u": its name or a value name in it holds a line break, which a registry file cannot carry.\n");
     return 1;
   }
   std::string path = tools::Narrow(args.file);

@@ -11,6 +11,8 @@
 #include "registry_diff.h"
 #include "regsvr_messages.h"
 #include "regsvr_run.h"
+#include "visible_text.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -46,6 +48,11 @@ int ExportRegistration(const RegsvrArgs &args) {
   for (size_t i = 0; i < kRootCount; ++i) {
     std::vector<tools::RegeditOp> changes = DiffTrees(kRoots[i].name, before[i], after[i]);
     ops.insert(ops.end(), changes.begin(), changes.end());
+  }
+  if (std::optional<std::u16string> key = tools::KeyWithUnwritableName(ops)) {
+    std::cerr << "regsvr: cannot export " << tools::Narrow(tools::VisibleControls(*key))
+              << ": its name or a value name in it holds a line break, which a regedit file cannot carry\n";
+    return kExitCall;
   }
   std::string error;
   if (!tools::WriteFileBytes(*args.exportFile, tools::RegeditFileBytes(ops), &error)) {

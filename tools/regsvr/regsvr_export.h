@@ -7,6 +7,7 @@
 // (registry_diff.h) to *args.exportFile as a version 5.00 regedit file. Meant
 // to run against a scratch copy of the registry (ScratchRegistry). Returns
 // RegisterLibraries' failure with nothing written, kExitCall when the registry
-// cannot be read or the file cannot be written (reason on standard error),
+// cannot be read, a name holds a line break (KeyWithUnwritableName) or the
+// file cannot be written (reason on standard error; nothing written then),
 // else kExitOk.
 int ExportRegistration(const RegsvrArgs &args);
