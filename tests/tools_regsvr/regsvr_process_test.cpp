@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -192,6 +193,28 @@ TEST_F(RegsvrProcess, ExportOfUnregistrationDeletesWhatUnregistrationDeletes) {
   ASSERT_EQ(Regsvr({"/s", kLibrary}, "direct.db").status, 0);
   ASSERT_EQ(Regsvr({"/s", "/u", kLibrary}, "direct.db").status, 0);
   EXPECT_EQ(Everything("target.db"), Everything("direct.db"));
+}
+
+TEST_F(RegsvrProcess, ExportOfAHostileLibraryWritesNothingAndLeavesNoCopyBehind) {
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{"/s", "/export:old.reg", HOSTILE_SERVER_PATH},
+       "regsvr: cannot export HKEY_CURRENT_USER\\Software\\j]^M^J[-HKEY_CLASSES_ROOT: its name or a value name in it "
+       "holds a line break, which a regedit file cannot carry\n"},
+      {{"/s", "/u", "/export:old.reg", HOSTILE_SERVER_PATH},
+       "regsvr: the calls ended with signal 6 (Aborted); nothing was exported\n"},
+  };
+  std::filesystem::create_directory(Path("tmp"));
+  std::ofstream(Path("old.reg")) << "old";
+  for (const auto &c : cases) {
+    RunResult result = Regsvr(c.args, "registry.db", {"TMPDIR=" + Path("tmp")});
+    EXPECT_EQ(result.status, 5);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(Bytes("old.reg"), "old");
+    EXPECT_TRUE(std::filesystem::is_empty(Path("tmp")));
+  }
 }
 
 }  // namespace

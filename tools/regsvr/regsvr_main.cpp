@@ -4,10 +4,13 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "hresult_text.h"
 #include "registry_location.h"
 #include "regsvr_args.h"
@@ -33,18 +36,33 @@ int main(int argc, char **argv) {
     std::cout << RegsvrUsage();
     return kExitOk;
   }
-  // Declared before COM starts so that the copy outlives every registry call.
+  const auto calls = [&args] {
+    const HRESULT init = CoInitialize(nullptr);
+    if (FAILED(init)) {
+      std::cerr << "regsvr: CoInitialize failed: " << tools::DescribeHresult(init) << "\n";
+      return static_cast<int>(kExitCom);
+    }
+    const int status = args.exportFile ? ExportRegistration(args) : RegisterLibraries(args);
+    CoUninitialize();
+    return status;
+  };
+  if (!args.exportFile) return calls();
+  // The library runs against the copy in a child process, so that should it
+  // crash, this process still removes the copy.
   ScratchRegistry scratch;
-  if (args.exportFile && !scratch.Open(registryFile, &error)) {
+  if (!scratch.Open(registryFile, &error)) {
     std::cerr << "regsvr: " << error << "\n";
     return kExitCall;
   }
-  const HRESULT init = CoInitialize(nullptr);
-  if (FAILED(init)) {
-    std::cerr << "regsvr: CoInitialize failed: " << tools::DescribeHresult(init) << "\n";
-    return kExitCom;
+  const ChildEnd end = RunInChild(calls);
+  if (!end.started) {
+    std::cerr << "regsvr: cannot start a process for the calls: " << std::strerror(errno) << "\n";
+    return kExitCall;
   }
-  const int status = args.exportFile ? ExportRegistration(args) : RegisterLibraries(args);
-  CoUninitialize();
-  return status;
+  if (end.signal) {
+    std::cerr << "regsvr: the calls ended with signal " << end.signal << " (" << strsignal(end.signal)
+              << "); nothing was exported\n";
+    return kExitCall;
+  }
+  return end.exit;
 }
