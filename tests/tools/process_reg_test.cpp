@@ -155,6 +155,45 @@ TEST_F(RegProcess, ImportReportsSkippedLinesAndRefusesFilesWithoutHeader) {
   EXPECT_EQ(unreadable.err, "ERROR: Error opening the file missing.reg: No such file or directory.\n");
 }
 
+TEST_F(RegProcess, ImportReadsFilesAndPipesUpToTheLimitAndNoDevices) {
+  const std::string file = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\Software\\Piped]\r\n";
+  WriteFile("piped.reg", file);
+  const std::string tooLarge = "larger than 64 MiB, the most a file read whole may hold.\n";
+  const struct {
+    std::string shell;
+    int status;
+    std::string err;
+  } cases[] = {
+      {"cat piped.reg | (" + Command({"import", "/dev/stdin"}) + ")", 0, ""},
+      {Command({"import", "/dev/zero"}), 1, "ERROR: Error opening the file /dev/zero: not a regular file or a pipe.\n"},
+      {"head -c 67108865 /dev/zero | (" + Command({"import", "/dev/stdin"}) + ")", 1,
+       "ERROR: Error opening the file /dev/stdin: " + tooLarge},
+      {"truncate -s 67108865 huge.reg && " + Command({"import", "huge.reg"}), 1,
+       "ERROR: Error opening the file huge.reg: " + tooLarge},
+  };
+  for (const auto &c : cases) {
+    Result result = Shell(c.shell);
+    EXPECT_EQ(result.status, c.status) << c.shell;
+    EXPECT_EQ(result.err, c.err);
+  }
+  Ok({"query", "HKCU\\Software\\Piped"});
+}
+
+TEST_F(RegProcess, ExportThatFailsPartWayKeepsTheOldFile) {
+  std::string hex;
+  for (int i = 0; i < 100000; ++i) hex += "ab,";
+  WriteFile("big.reg", "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Big]\n\"b\"=hex:" + hex + "00\n");
+  Ok({"import", "big.reg"});
+  WriteFile("old.reg", "old");
+  // A full disk: the file may not grow past 256 blocks, and the signal for it is ignored.
+  Result full = Shell("trap '' XFSZ && ulimit -f 256 && " + Command({"export", "HKCU\\Software\\Big", "old.reg", "/y"}));
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "ERROR: Cannot write the file old.reg: File too large.\n");
+  EXPECT_EQ(ReadFile("old.reg"), "old");
+  for (const auto &entry : std::filesystem::directory_iterator(dir_))
+    EXPECT_EQ(entry.path().filename().string().find("old.reg."), std::string::npos);  // nothing left beside it
+}
+
 TEST_F(RegProcess, BadCommandLinesFailWithTheMessage) {
   const struct {
     std::vector<std::string> args;

@@ -62,7 +62,12 @@ class RegProcess : public ::testing::Test {
   Result Reg(const std::vector<std::string> &args, const std::string &input = "",
              const std::string &environment = "") const {
     WriteFile(".stdin", input);
-    int status = std::system((Command(args, environment) + " <.stdin >.stdout 2>.stderr").c_str());
+    return Shell("(" + Command(args, environment) + ") <.stdin");
+  }
+
+  // Runs the shell command `line` in the scratch directory.
+  Result Shell(const std::string &line) const {
+    int status = std::system(("cd " + Quote(dir_) + " && (" + line + ") >.stdout 2>.stderr").c_str());
     Result result;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.out = ReadFile(".stdout");

@@ -26,8 +26,8 @@ bool ScratchRegistry::Open(const std::string &original, std::string *error) {
   for (const char *suffix : {"", "-wal"}) {
     const std::string from = original + suffix;
     if (!tools::FileExists(from)) continue;
-    std::string bytes, reason;
-    if (!tools::ReadFileBytes(from, &bytes, &reason) || !tools::WriteFileBytes(file_ + suffix, bytes, &reason)) {
+    std::string reason;
+    if (!tools::CopyFileBytes(from, file_ + suffix, &reason)) {
       *error = "cannot copy the registry file " + from + ": " + reason;
       std::filesystem::remove_all(directory_, code);
       directory_.clear();
