@@ -37,7 +37,7 @@ LSTATUS WINAPI RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lp
         if (!lpName || !lpcchName || lpReserved || (lpClass && !lpcchClass)) return ERROR_INVALID_PARAMETER;
         if (LSTATUS r = registry::CheckRights(s.key, KEY_ENUMERATE_SUB_KEYS)) return r;
         // One subkey is read, not all of them: removing a tree asks for index
-        // 0 once per subkey.
+        // 0 once per subkey, and a listing asks for each index in turn.
         registry::KeyRecord key;
         if (LSTATUS r = registry::SubkeyAt(s, s.key, dwIndex, &key)) return r;
         if (key.name.size() + 1 > *lpcchName) return ERROR_MORE_DATA;
@@ -64,10 +64,8 @@ LSTATUS WINAPI RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWO
       [&](Session &s) -> LSTATUS {
         if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
         if (LSTATUS r = registry::CheckRights(s.key, KEY_QUERY_VALUE)) return r;
-        std::vector<registry::ValueRecord> values;
-        if (LSTATUS r = registry::ListValues(s, s.key, &values)) return r;
-        if (dwIndex >= values.size()) return ERROR_NO_MORE_ITEMS;
-        const registry::ValueRecord &value = values[dwIndex];
+        registry::ValueRecord value;
+        if (LSTATUS r = registry::ValueAt(s, s.key, dwIndex, &value)) return r;
         if (lpType) *lpType = value.type;
         DWORD needed = static_cast<DWORD>(value.data.size());
         // A short name buffer still learns the type and the data size; the

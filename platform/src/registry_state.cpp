@@ -93,11 +93,22 @@ HKEY State::Add(KeyRef ref) {
   return reinterpret_cast<HKEY>(value);
 }
 
-bool State::Remove(HKEY key) { return handles_.erase(reinterpret_cast<uintptr_t>(key)) != 0; }
+bool State::Remove(HKEY key) {
+  cursors_.erase(reinterpret_cast<uintptr_t>(key));
+  return handles_.erase(reinterpret_cast<uintptr_t>(key)) != 0;
+}
+
+HandleCursors &State::CursorsOf(HKEY key, const KeyRef &ref) {
+  // A predefined root has many spellings of its value; it keeps one slot per
+  // view, below the first handle value.
+  uintptr_t slot = ref.predefined ? static_cast<uintptr_t>(ref.view) + 1 : reinterpret_cast<uintptr_t>(key);
+  return cursors_[slot];
+}
 
 void State::Close() {
   store_.reset();
   handles_.clear();
+  cursors_.clear();
 }
 
 void State::UseFile(const std::string &path) {

@@ -33,6 +33,26 @@ struct KeyRef {
 
 Hive HiveOf(View view);
 
+// Where one enumeration of a handle stands, so that asking for the next index
+// continues from the entry last handed out instead of counting from the first.
+// Valid while the store's Generation is the one it was taken at.
+struct Cursor {
+  bool valid = false;
+  Generation generation;
+  int64_t target = 0;  // the store key listed; 0 for a listing of both classes halves
+  size_t index = 0;    // the entry last handed out
+  KeyRecord key;       // subkey cursors: that entry
+  ValueRecord value;   // value cursors: that entry
+  // A listing of both classes halves, merged once and kept whole.
+  std::vector<KeyRecord> keys;
+  std::vector<ValueRecord> values;
+};
+
+struct HandleCursors {
+  Cursor subkeys;
+  Cursor values;
+};
+
 // All members require `mutex` to be held.
 class State {
  public:
@@ -57,6 +77,10 @@ class State {
 
   size_t OpenHandles() const { return handles_.size(); }
 
+  // The enumeration cursors of `key` (an open handle or a predefined root),
+  // made empty on first use and forgotten when the handle is closed.
+  HandleCursors &CursorsOf(HKEY key, const KeyRef &ref);
+
   // Test configuration. UseFile and Reset close the store and forget every handle.
   void UseFile(const std::string &path);
   void UseMachineReadOnly(bool on);
@@ -71,6 +95,7 @@ class State {
   bool readOnly_ = false;
   std::unique_ptr<Store> store_;
   std::unordered_map<uintptr_t, KeyRef> handles_;
+  std::unordered_map<uintptr_t, HandleCursors> cursors_;
   uintptr_t nextHandle_ = 0x10000;
 };
 

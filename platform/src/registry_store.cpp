@@ -149,6 +149,8 @@ void Store::CreateSchema() {
       " type INTEGER NOT NULL,"
       " data BLOB NOT NULL,"
       " PRIMARY KEY(key, fold))");
+  // The values of a key in the order they were set, for enumeration by index.
+  Execute("CREATE INDEX IF NOT EXISTS reg_values_order ON reg_values(key)");
   for (int i = 0; i < 4; ++i) roots_[i] = EnsureChild(0, kRootNames[i]);
   // Both halves of the classes view exist on every installed system.
   EnsureChild(EnsureChild(Root(Hive::Machine), u"SOFTWARE"), u"Classes");
@@ -173,11 +175,17 @@ void Store::Execute(const char *sql) { Query(db_, Prepare(sql)).Run(); }
 
 void Store::Begin(bool write) { Execute(write ? "BEGIN IMMEDIATE" : "BEGIN DEFERRED"); }
 
-void Store::Commit() { Execute("COMMIT"); }
+void Store::Commit() {
+  Execute("COMMIT");
+  dirty_ = false;
+}
 
 void Store::Rollback() noexcept {
   // A key made in the transaction is gone, and its id may be given again.
   for (int64_t &remembered : classesRoots_) remembered = 0;
+  // What the transaction wrote is undone, which is a change too.
+  if (dirty_) ++ownChanges_;
+  dirty_ = false;
   if (sqlite3_get_autocommit(db_)) return;
   // Prepared once, as every other statement: a read that finds nothing ends
   // here, and parsing the statement each time cost more than the read.
@@ -275,6 +283,15 @@ bool Store::ChildAt(int64_t parent, int64_t index, KeyRecord *out) {
   return true;
 }
 
+bool Store::ChildAfter(int64_t parent, const std::string &fold, KeyRecord *out) {
+  Query q(db_, Prepare("SELECT id, name, fold, class, volatile, written FROM reg_keys "
+                       "WHERE parent = ?1 AND fold > ?2 ORDER BY fold LIMIT 1"));
+  q.Int(1, parent).Bytes(2, fold);
+  if (!q.Step()) return false;
+  *out = ChildRecord(q);
+  return true;
+}
+
 int64_t Store::CountChildren(int64_t parent) {
   Query q(db_, Prepare("SELECT count(*) FROM reg_keys WHERE parent = ?1"));
   q.Int(1, parent).Step();
@@ -304,20 +321,37 @@ void Store::RemoveTree(int64_t id, bool keepKey) {
     Touch(id);
   else if (parent)
     Touch(parent);
+  ++ownChanges_;
+  dirty_ = true;
 }
 
 void Store::Touch(int64_t id) {
+  // Every write stamps a key, so counting here counts every change.
+  ++ownChanges_;
+  dirty_ = true;
   Query q(db_, Prepare("UPDATE reg_keys SET written = ?1 WHERE id = ?2"));
   q.Int(1, Now()).Int(2, id).Run();
 }
 
+namespace {
+
+// A value row of the columns name, type, data, rowid.
+ValueRecord ValueRow(Query &q) {
+  ValueRecord r;
+  r.name = q.ColumnText16(0);
+  r.type = static_cast<uint32_t>(q.ColumnInt(1));
+  r.data = q.ColumnBytes(2);
+  r.order = q.ColumnInt(3);
+  return r;
+}
+
+}  // namespace
+
 bool Store::Value(int64_t key, const std::u16string &name, ValueRecord *out) {
-  Query q(db_, Prepare("SELECT name, type, data FROM reg_values WHERE key = ?1 AND fold = ?2"));
+  Query q(db_, Prepare("SELECT name, type, data, rowid FROM reg_values WHERE key = ?1 AND fold = ?2"));
   q.Int(1, key).Bytes(2, Fold(name));
   if (!q.Step()) return false;
-  out->name = q.ColumnText16(0);
-  out->type = static_cast<uint32_t>(q.ColumnInt(1));
-  out->data = q.ColumnBytes(2);
+  *out = ValueRow(q);
   return true;
 }
 
@@ -341,17 +375,35 @@ bool Store::RemoveValue(int64_t key, const std::u16string &name) {
 }
 
 std::vector<ValueRecord> Store::Values(int64_t key) {
-  Query q(db_, Prepare("SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY rowid"));
+  Query q(db_, Prepare("SELECT name, type, data, rowid FROM reg_values WHERE key = ?1 ORDER BY rowid"));
   q.Int(1, key);
   std::vector<ValueRecord> out;
-  while (q.Step()) {
-    ValueRecord r;
-    r.name = q.ColumnText16(0);
-    r.type = static_cast<uint32_t>(q.ColumnInt(1));
-    r.data = q.ColumnBytes(2);
-    out.push_back(std::move(r));
-  }
+  while (q.Step()) out.push_back(ValueRow(q));
   return out;
+}
+
+bool Store::ValueAt(int64_t key, int64_t index, ValueRecord *out) {
+  Query q(db_, Prepare("SELECT name, type, data, rowid FROM reg_values WHERE key = ?1 "
+                       "ORDER BY rowid LIMIT 1 OFFSET ?2"));
+  q.Int(1, key).Int(2, index);
+  if (!q.Step()) return false;
+  *out = ValueRow(q);
+  return true;
+}
+
+bool Store::ValueAfter(int64_t key, int64_t order, ValueRecord *out) {
+  Query q(db_, Prepare("SELECT name, type, data, rowid FROM reg_values WHERE key = ?1 AND rowid > ?2 "
+                       "ORDER BY rowid LIMIT 1"));
+  q.Int(1, key).Int(2, order);
+  if (!q.Step()) return false;
+  *out = ValueRow(q);
+  return true;
+}
+
+Generation Store::Changes() {
+  Query q(db_, Prepare("PRAGMA data_version"));
+  q.Step();
+  return Generation{ownChanges_, q.ColumnInt(0)};
 }
 
 }  // namespace registry

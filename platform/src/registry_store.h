@@ -35,6 +35,16 @@ struct ValueRecord {
   std::u16string name;
   uint32_t type = 0;
   std::string data;
+  int64_t order = 0;  // rises in the order values were first set within a key
+};
+
+// Changes since the store was opened: one count of this connection's writes
+// (and of rolled-back writes) and SQLite's count of other connections'
+// commits. Unchanged means every key and value is as it was.
+struct Generation {
+  uint64_t own = 0;
+  int64_t others = 0;
+  bool operator==(const Generation &other) const { return own == other.own && others == other.others; }
 };
 
 // One connection. Not thread-safe: the caller serializes all use. Every
@@ -68,6 +78,8 @@ class Store {
   std::vector<KeyRecord> Children(int64_t parent);
   // Children(parent)[index] into *out without reading the others; false past the end.
   bool ChildAt(int64_t parent, int64_t index, KeyRecord *out);
+  // The first child of `parent` after the one whose fold is `fold`; false when none.
+  bool ChildAfter(int64_t parent, const std::string &fold, KeyRecord *out);
   int64_t CountChildren(int64_t parent);
   // Removes everything below `id` and its values, and the key itself unless `keepKey`.
   void RemoveTree(int64_t id, bool keepKey);
@@ -78,6 +90,14 @@ class Store {
   bool RemoveValue(int64_t key, const std::u16string &name);
   // The values of `key` in the order they were first set.
   std::vector<ValueRecord> Values(int64_t key);
+  // Values(key)[index] without reading the others; false past the end.
+  bool ValueAt(int64_t key, int64_t index, ValueRecord *out);
+  // The first value of `key` set after the one of order `order`; false when none.
+  bool ValueAfter(int64_t key, int64_t order, ValueRecord *out);
+
+  // Reads SQLite's commit count, so it must run inside a transaction as every
+  // other method.
+  Generation Changes();
 
  private:
   sqlite3_stmt *Prepare(const char *sql);
@@ -91,6 +111,8 @@ class Store {
   int64_t roots_[4] = {};
   // ClassesRoot's last answers; an id that still exists is still that key.
   int64_t classesRoots_[4] = {};
+  uint64_t ownChanges_ = 0;
+  bool dirty_ = false;  // the open transaction has written
 };
 
 }  // namespace registry

@@ -324,22 +324,15 @@ LSTATUS Subkeys(Session &session, const KeyRef &key, std::vector<KeyRecord> *out
   return ERROR_SUCCESS;
 }
 
-LSTATUS SubkeyAt(Session &session, const KeyRef &key, size_t index, KeyRecord *out) {
-  Store &store = *session.store;
-  int64_t only = 0;
+LSTATUS ListedKey(Session &session, const KeyRef &key, int64_t *only) {
   if (key.view != View::Classes) {
-    if (!store.Exists(key.id)) return ERROR_KEY_DELETED;
-    only = key.id;
-  } else {
-    Halves halves;
-    if (LSTATUS r = ClassHalves(session, key, &halves)) return r;
-    only = !halves.user ? halves.machine : !halves.machine ? halves.user : 0;
+    if (!session.store->Exists(key.id)) return ERROR_KEY_DELETED;
+    *only = key.id;
+    return ERROR_SUCCESS;
   }
-  if (only) return store.ChildAt(only, static_cast<int64_t>(index), out) ? ERROR_SUCCESS : ERROR_NO_MORE_ITEMS;
-  std::vector<KeyRecord> subkeys;
-  if (LSTATUS r = Subkeys(session, key, &subkeys)) return r;
-  if (index >= subkeys.size()) return ERROR_NO_MORE_ITEMS;
-  *out = std::move(subkeys[index]);
+  Halves halves;
+  if (LSTATUS r = ClassHalves(session, key, &halves)) return r;
+  *only = !halves.user ? halves.machine : !halves.machine ? halves.user : 0;
   return ERROR_SUCCESS;
 }
 

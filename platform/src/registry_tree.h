@@ -73,8 +73,17 @@ LSTATUS DeleteKey(Session &session, const KeyRef &parent, const std::vector<std:
 // The subkeys of `key` in enumeration order; for the classes view the union of
 // both halves, a per-user key hiding the machine key of the same name.
 LSTATUS Subkeys(Session &session, const KeyRef &key, std::vector<KeyRecord> *out);
-// Subkeys(key)[index] into *out, or ERROR_NO_MORE_ITEMS past the end; only
-// that one is read unless both halves of a classes key have to be merged.
+// The one store key whose subkeys and values `key` lists into *only, or 0
+// when a classes key has two halves to merge. ERROR_KEY_DELETED when gone.
+LSTATUS ListedKey(Session &session, const KeyRef &key, int64_t *only);
+
+// Subkeys(key)[index] into *out, or ERROR_NO_MORE_ITEMS past the end. The
+// session's handle keeps a cursor, so that rising indexes cost one indexed
+// read each while nothing changes; both halves of a classes key are merged
+// once per change. (registry_cursor.cpp)
 LSTATUS SubkeyAt(Session &session, const KeyRef &key, size_t index, KeyRecord *out);
+// ListValues(key)[index] into *out, or ERROR_NO_MORE_ITEMS past the end; as
+// SubkeyAt, through the handle's cursor.
+LSTATUS ValueAt(Session &session, const KeyRef &key, size_t index, ValueRecord *out);
 
 }  // namespace registry

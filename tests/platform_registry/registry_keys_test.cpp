@@ -115,6 +115,61 @@ TEST_F(RegistryKeys, EnumerationIsSortedCaseInsensitivelyAndBounded) {
   EXPECT_EQ(RegEnumKeyExW(parent.get(), 4, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
 }
 
+// Enumeration by index answers as if counted from the first entry each time,
+// whatever the handle asked before and whatever changed in between, through
+// any handle; for subkeys, values, and the merged classes view.
+TEST_F(RegistryKeys, EnumerationByIndexFollowsChangesBetweenCalls) {
+  Key listed, other, classes;
+  ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\Classes\\Walk", &listed, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Walk\\m"), ERROR_SUCCESS);
+  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Software\\Classes\\Walk", &other, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "Walk", &classes, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  for (const char *name : {"a", "c", "e"}) {
+    ASSERT_EQ(Create(listed.get(), name), ERROR_SUCCESS);
+    ASSERT_EQ(SetString(listed.get(), name, name), ERROR_SUCCESS);
+  }
+  const auto subkey = [](HKEY key, DWORD index) {
+    WCHAR name[16];
+    DWORD size = 16;
+    LSTATUS r = RegEnumKeyExW(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    return r == ERROR_SUCCESS ? U8(name) : "(" + std::to_string(r) + ")";
+  };
+  const auto value = [](HKEY key, DWORD index) {
+    WCHAR name[16];
+    DWORD size = 16;
+    LSTATUS r = RegEnumValueW(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    return r == ERROR_SUCCESS ? U8(name) : "(" + std::to_string(r) + ")";
+  };
+  const std::string none = "(" + std::to_string(ERROR_NO_MORE_ITEMS) + ")";
+  struct {
+    const char *change;  // made through the other handle before the reads
+    DWORD index;
+    std::string key, val, merged;
+  } steps[] = {
+      {nullptr, 0, "a", "a", "a"},
+      {nullptr, 1, "c", "c", "c"},
+      {nullptr, 1, "c", "c", "c"},
+      {"+b", 2, "c", "e", "c"},
+      {nullptr, 3, "e", "b", "e"},
+      {"-a", 0, "b", "c", "b"},
+      {nullptr, 3, none, none, "m"},
+      {nullptr, 2, "e", "b", "e"},
+  };
+  for (const auto &step : steps) {
+    if (step.change && step.change[0] == '+') {
+      ASSERT_EQ(Create(other.get(), step.change + 1), ERROR_SUCCESS);
+      ASSERT_EQ(SetString(other.get(), step.change + 1, "x"), ERROR_SUCCESS);
+    } else if (step.change) {
+      ASSERT_EQ(RegDeleteKeyW(other.get(), U16(step.change + 1).c_str()), ERROR_SUCCESS);
+      ASSERT_EQ(RegDeleteValueW(other.get(), U16(step.change + 1).c_str()), ERROR_SUCCESS);
+    }
+    const std::string label = std::string(step.change ? step.change : "") + " index " + std::to_string(step.index);
+    EXPECT_EQ(subkey(listed.get(), step.index), step.key) << label;
+    EXPECT_EQ(value(listed.get(), step.index), step.val) << label;
+    EXPECT_EQ(subkey(classes.get(), step.index), step.merged) << label;
+  }
+}
+
 TEST_F(RegistryKeys, QueryInfoCountsSubkeysValuesAndLongestNames) {
   Key key;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, TEXT("Software\\Info"), 0, const_cast<LPWSTR>(TEXT("KeyClass")), 0,
