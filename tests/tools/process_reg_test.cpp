@@ -1,6 +1,11 @@
 // The reg executable end to end: its output, prompts and exit codes, export
 // and import round trips, an import that fails part way, and the registry
 // location.
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <array>
 #include <fstream>
 
 #include "reg_process.h"
@@ -47,6 +52,22 @@ TEST_F(RegProcess, AddQueryDelete) {
   Ok({"query", key + "\\Sub"});
   EXPECT_EQ(Reg({"delete", key}, "maybe\nyes\n").status, 0);
   EXPECT_EQ(Reg({"query", key}).err, kMissing);
+}
+
+TEST_F(RegProcess, QueryShowsControlCharactersVisiblyOnATerminalAndKeepsThemInAPipe) {
+  Ok({"add", "HKCU\\Software\\T\x1b[2J", "/v", "a\rb", "/d", "x\ty"});
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+  EXPECT_EQ(Shell("(" + Command({"query", "HKCU\\Software\\T\x1b[2J"}) + ") >" + Quote(ptsname(terminal))).status, 0);
+  std::string shown;
+  char buffer[4096];
+  for (ssize_t count; poll(std::array{pollfd{terminal, POLLIN, 0}}.data(), 1, 200) > 0 &&
+                      (count = read(terminal, buffer, sizeof buffer)) > 0;)
+    shown.append(buffer, static_cast<size_t>(count));
+  close(terminal);
+  EXPECT_NE(shown.find("\\T^[[2J\r\n    a^Mb    REG_SZ    x^Iy\r\n"), std::string::npos) << shown;
+  EXPECT_NE(Ok({"query", "HKCU\\Software\\T\x1b[2J"}).find("\\T\x1b[2J\n    a\rb    REG_SZ    x\ty\n"),
+            std::string::npos);
 }
 
 TEST_F(RegProcess, OverwritingAValueAsksUnlessForced) {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "visible_text.h"
 #include "wide_text.h"
 
 namespace {
@@ -27,6 +28,11 @@ std::u16string Upper(const std::u16string &text) {
 void Out(const std::u16string &text) { Write(stdout, text); }
 
 void Err(const std::u16string &text) { Write(stderr, text); }
+
+std::u16string Shown(const std::u16string &text) {
+  static const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+  return terminal ? tools::VisibleControls(text) : text;
+}
 
 bool Confirm(const std::u16string &question) {
   for (;;) {

@@ -9,6 +9,12 @@
 void Out(const std::u16string &text);
 void Err(const std::u16string &text);
 
+// `text` as standard output should show it: with its control characters made
+// visible (VisibleControls) when that is a terminal, which would act on them
+// (a name could move the cursor or hide what follows); unchanged when it is a
+// pipe or a file, which keep the bytes.
+std::u16string Shown(const std::u16string &text);
+
 // Writes `question` and a space to standard output and reads lines from
 // standard input until one answers yes (Y, YES) or no (N, NO), ignoring case.
 // Returns true for yes; end of input, as when nothing is piped in, is no.

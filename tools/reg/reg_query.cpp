@@ -39,8 +39,8 @@ bool Matches(const std::u16string &pattern, const std::u16string &text, bool cas
 }
 
 std::u16string ValueLine(const tools::RegistryValue &value) {
-  return u"    " + (value.name.empty() ? std::u16string(u"(Default)") : value.name) + u"    " + TypeName(value.type) +
-         u"    " + DataText(value.type, value.data) + u"\n";
+  return u"    " + (value.name.empty() ? std::u16string(u"(Default)") : Shown(value.name)) + u"    " +
+         TypeName(value.type) + u"    " + Shown(DataText(value.type, value.data)) + u"\n";
 }
 
 class Query {
@@ -77,11 +77,11 @@ class Query {
     if (LSTATUS r = tools::ReadValues(key, &values)) return Fail(r);
     for (const tools::RegistryValue &value : values) {
       if (!ValueMatches(value)) continue;
-      Out(u"\n" + full + u"\n" + ValueLine(value) + u"\n");
+      Out(u"\n" + Shown(full) + u"\n" + ValueLine(value) + u"\n");
       return 0;
     }
     if (!args_.value->empty() || args_.type) return Fail(ERROR_FILE_NOT_FOUND);
-    Out(u"\n" + full + u"\n    (Default)    REG_SZ    (value not set)\n\n");
+    Out(u"\n" + Shown(full) + u"\n    (Default)    REG_SZ    (value not set)\n\n");
     return 0;
   }
 
@@ -93,13 +93,13 @@ class Query {
     if (LSTATUS r = tools::ReadValues(key, &values)) return r;
     if (LSTATUS r = tools::ReadSubkeys(key, &subkeys)) return r;
     if (!values.empty() || !top) {
-      std::u16string text = full + u"\n";
+      std::u16string text = Shown(full) + u"\n";
       for (const tools::RegistryValue &value : values) text += ValueLine(value);
       Out(text + u"\n");
     }
     for (const std::u16string &name : subkeys) {
       if (!args_.recurse) {
-        Out(full + u"\\" + name + u"\n");
+        Out(Shown(full + u"\\" + name) + u"\n");
         continue;
       }
       tools::KeyHandle child;
@@ -139,13 +139,13 @@ class Query {
         ++found;
       }
     if (!top && KeyNameMatches(full.substr(full.rfind(u'\\') + 1))) ++found;
-    if (found) Out(full + u"\n" + lines + u"\n");
+    if (found) Out(Shown(full) + u"\n" + lines + u"\n");
     matches_ += found;
     for (const std::u16string &name : subkeys) {
       std::u16string childName = full + u"\\" + name;
       if (!args_.recurse) {
         if (KeyNameMatches(name)) {
-          Out(childName + u"\n\n");
+          Out(Shown(childName) + u"\n\n");
           ++matches_;
         }
         continue;
