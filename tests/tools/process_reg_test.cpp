@@ -160,10 +160,12 @@ TEST_F(RegProcess, ImportThatFailsPartWayLeavesNothingWritten) {
 }
 
 TEST_F(RegProcess, ImportReportsSkippedLinesAndRefusesFilesWithoutHeader) {
-  WriteFile("skips.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tovin]\n\"bad\"=dword:xyz\n\"good\"=\"1\"\n");
+  WriteFile("skips.reg",
+            "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tovin]\n\"bad\"=dword:xyz\n\"good\"=\"1\"\n\"l1\"=\"\xE9\"\n");
   Result skipped = Reg({"import", "skips.reg"});
   EXPECT_EQ(skipped.status, 0);
-  EXPECT_EQ(skipped.err, "WARNING: line 4 skipped: dword value is not 1 to 8 hex digits.\n");
+  EXPECT_EQ(skipped.err, "WARNING: line 6 holds bytes that are not UTF-8; each was read as U+FFFD.\n"
+                         "WARNING: line 4 skipped: dword value is not 1 to 8 hex digits.\n");
   Ok({"query", "HKCU\\Software\\Tovin", "/v", "good"});
 
   WriteFile("plain.txt", "[HKEY_CURRENT_USER\\Software\\Other]\n\"v\"=\"1\"\n");

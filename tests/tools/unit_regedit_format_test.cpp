@@ -240,6 +240,14 @@ TEST(RegeditReader, EncodingsAndVersions) {
   ExpectSameOps(Parse(" \t" + header + " \t" + U8(body)).ops, expected);
   ExpectSameOps(Parse("\xFF\xFE" + Utf16(u"REGEDIT4" + body)).ops, expected);
 
+  // Bytes that are not UTF-8 read as U+FFFD, and their lines are listed (a real U+FFFD is no such byte).
+  tools::RegeditParse damaged = Parse("REGEDIT4\n[HKCU\\x\xE2]\r\n\"a\"=\"\xC3\"\r\r\"\xEF\xBF\xBD\"=\"\xFF\"\n");
+  EXPECT_EQ(damaged.notUtf8, (std::vector<size_t>{2, 3, 5}));
+  ExpectSameOps(damaged.ops, {Op(RegeditAction::CreateKey, u"HKEY_CURRENT_USER\\x\uFFFD"),
+                              Op(RegeditAction::SetValue, u"HKEY_CURRENT_USER\\x\uFFFD", u"a", REG_SZ, Sz(u"\uFFFD")),
+                              Op(RegeditAction::SetValue, u"HKEY_CURRENT_USER\\x\uFFFD", u"\uFFFD", REG_SZ, Sz(u"\uFFFD"))});
+  EXPECT_TRUE(Parse(header + U8(body)).notUtf8.empty());
+
   // Another REGEDIT version is accepted and nothing of it is read.
   for (const char *other : {"REGEDIT5", "REGEDIT 4", "REGEDIT4 x", "REGEDIT3"}) {
     tools::RegeditParse parse = Parse(other + U8(body));

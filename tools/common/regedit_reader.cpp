@@ -20,7 +20,25 @@ constexpr char16_t kWin31Root[] = u"HKEY_CLASSES_ROOT\\";
 
 enum class Format { Win31, Version4, Version5 };
 
-bool Decode(const std::string &bytes, std::u16string *text) {
+// The numbers of the lines of `utf8` that do not convert back to their own
+// bytes, which is where the conversion put U+FFFD for bytes that are not
+// UTF-8. Line breaks are single bytes that no sequence holds, so the lines are
+// those of the converted text.
+std::vector<size_t> NotUtf8Lines(const std::string &utf8) {
+  std::vector<size_t> lines;
+  if (Narrow(Widen(utf8)) == utf8) return lines;
+  for (size_t start = 0, i = 0, number = 1; i <= utf8.size(); ++i) {
+    if (i < utf8.size() && utf8[i] != '\r' && utf8[i] != '\n') continue;
+    const std::string line = utf8.substr(start, i - start);
+    if (Narrow(Widen(line)) != line) lines.push_back(number);
+    if (i + 1 < utf8.size() && utf8[i] == '\r' && utf8[i + 1] == '\n') ++i;
+    start = i + 1;
+    ++number;
+  }
+  return lines;
+}
+
+bool Decode(const std::string &bytes, std::u16string *text, std::vector<size_t> *notUtf8) {
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     if (bytes.size() % 2) return false;
@@ -30,7 +48,9 @@ bool Decode(const std::string &bytes, std::u16string *text) {
                                          static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
     return true;
   }
-  *text = Widen(bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes);
+  const std::string utf8 = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+  *text = Widen(utf8);
+  *notUtf8 = NotUtf8Lines(utf8);
   return true;
 }
 
@@ -322,7 +342,8 @@ class Parser {
 bool ParseRegedit(const std::string &bytes, RegeditParse *out, std::string *reason) {
   *out = RegeditParse{};
   std::u16string text;
-  if (!Decode(bytes, &text)) {
+  std::vector<size_t> notUtf8;
+  if (!Decode(bytes, &text, &notUtf8)) {
     *reason = "UTF-16 text with an odd number of bytes";
     return false;
   }
@@ -343,6 +364,7 @@ bool ParseRegedit(const std::string &bytes, RegeditParse *out, std::string *reas
     *reason = "the first line is not \"Windows Registry Editor Version 5.00\", \"REGEDIT4\" or \"REGEDIT\"";
     return false;
   }
+  out->notUtf8 = std::move(notUtf8);
   Parser parser(format, out);
   for (size_t i = 1; i < lines.size(); ++i) parser.Line(lines[i], i + 1);
   parser.Finish();

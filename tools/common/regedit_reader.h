@@ -18,6 +18,9 @@ struct RegeditSkip {
 struct RegeditParse {
   std::vector<RegeditOp> ops;  // in file order, each with its line
   std::vector<RegeditSkip> skipped;
+  // Lines of a UTF-8 file with bytes that are not UTF-8, each read as U+FFFD;
+  // the lines are read on with those characters.
+  std::vector<size_t> notUtf8;
 };
 
 // Parses a regedit file's bytes into *out. The header may have blanks around

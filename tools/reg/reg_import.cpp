@@ -18,6 +18,9 @@ int RunImport(const RegArgs &args) {
     Err(u"ERROR: The specified file is not a registry script: " + tools::Widen(error) + u".\n");
     return 1;
   }
+  for (size_t line : parse.notUtf8)
+    Err(u"WARNING: line " + tools::Widen(std::to_string(line)) +
+        u" holds bytes that are not UTF-8; each was read as U+FFFD.\n");
   for (const tools::RegeditSkip &skip : parse.skipped)
     Err(u"WARNING: line " + tools::Widen(std::to_string(skip.line)) + u" skipped: " + tools::Widen(skip.reason) +
         u".\n");
