@@ -36,10 +36,6 @@ bool Apply(const std::vector<tools::RegeditOp> &ops, const std::set<std::u16stri
   const tools::ApplyResult result = tools::ApplyRegedit(ops);
   if (result.status == ERROR_SUCCESS) return true;
   FUZZ_CHECK(result.failed < ops.size());
-  if (result.undoStatus != ERROR_SUCCESS)
-    std::fprintf(stderr, "import failed with %ld at op %zu, undoing failed with %ld\n", long(result.status),
-                 result.failed, long(result.undoStatus));
-  FUZZ_CHECK(result.undoStatus == ERROR_SUCCESS);
   FUZZ_CHECK_REGISTRY_IS(before);
   return false;
 }

@@ -114,6 +114,14 @@ __attribute__((visibility("default"))) void SetMachineReadOnly(bool on);
 // environment (TOVIN_REGISTRY_FILE, TOVIN_REGISTRY_MACHINE_READONLY), read
 // again at the next registry call. An in-memory store starts empty again.
 __attribute__((visibility("default"))) void ResetRegistry();
+// Makes the `nth` statement from now that changes the registry store fail,
+// once, as a failing disk would: in the middle of a registry call, after it
+// may have written part of its work. The call returns `code`. 0 disarms it.
+__attribute__((visibility("default"))) void FailRegistryWrite(unsigned nth, uint32_t code);
+// Lets the current registry store grow by `pages` database pages more, as a
+// full disk would (SQLite then fails as on one), until the store is closed.
+// Throws std::exception when the store cannot be opened.
+__attribute__((visibility("default"))) void LimitRegistryGrowth(unsigned pages);
 // Every key of the store as its path ("HKLM\\Software\\...") and every value as
 // "path : name = " followed by its type digit and its data bytes one per unit,
 // sorted, read in one transaction. Throws std::exception when the store

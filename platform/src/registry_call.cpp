@@ -29,6 +29,7 @@ LSTATUS RunCall(const char *operation, Access access, HKEY hKey, const char16_t 
   try {
     State &state = State::Get();
     std::unique_lock<std::mutex> lock(state.mutex);
+    state.AwaitOtherTransactions(lock);
     KeyRef key;
     bool known = state.Lookup(hKey, &key);
     uint32_t fault = 0;
@@ -46,18 +47,27 @@ LSTATUS RunCall(const char *operation, Access access, HKEY hKey, const char16_t 
 
     Store &store = state.store();
     session.store = &store;
-    store.Begin(access == Access::Write);
+    // Inside a store transaction a call is a savepoint: its failure undoes
+    // what it did and keeps what the calls before it did.
+    const bool nested = state.InTransaction();
+    if (nested)
+      store.Savepoint();
+    else
+      store.Begin(access == Access::Write);
+    const auto undo = [&] { nested ? store.RollbackToSavepoint() : store.Rollback(); };
     LSTATUS result;
     try {
       if (session.key.predefined && session.key.view != View::Classes)
         session.key.id = store.Root(HiveOf(session.key.view));
       result = body(bodyContext, session);
-      if (result == ERROR_SUCCESS)
-        store.Commit();
+      if (result != ERROR_SUCCESS)
+        undo();
+      else if (nested)
+        store.Release();
       else
-        store.Rollback();
+        store.Commit();
     } catch (...) {
-      store.Rollback();
+      undo();
       throw;
     }
     if (result == ERROR_SUCCESS && session.opened && session.openedOut)
@@ -65,6 +75,8 @@ LSTATUS RunCall(const char *operation, Access access, HKEY hKey, const char16_t 
     return result;
   } catch (const std::bad_alloc &) {
     return ERROR_OUTOFMEMORY;
+  } catch (const StoreError &e) {
+    return static_cast<LSTATUS>(e.status());
   } catch (...) {
     return ERROR_REGISTRY_IO_FAILED;
   }

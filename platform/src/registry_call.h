@@ -33,8 +33,11 @@ using Render = std::string (*)(void *context);
 // `render` gives), returns an injected fault's code untouched,
 // ERROR_INVALID_HANDLE for an unknown hKey, and otherwise calls `body` with the
 // lock held and, unless Access::None, inside one transaction that commits only
-// when the body returns ERROR_SUCCESS. A store failure gives
-// ERROR_REGISTRY_IO_FAILED, exhausted memory ERROR_OUTOFMEMORY; nothing is thrown.
+// when the body returns ERROR_SUCCESS (inside the calling thread's store
+// transaction: a savepoint, released or rolled back alike). Calls of other
+// threads wait while one thread has a store transaction open. A store failure
+// gives its StoreError's status, exhausted memory ERROR_OUTOFMEMORY; nothing
+// is thrown.
 LSTATUS RunCall(const char *operation, Access access, HKEY hKey, const char16_t *subKey, Render render,
                 void *renderContext, Body body, void *bodyContext) noexcept;
 

@@ -46,14 +46,65 @@ State &State::Get() {
   return *state;
 }
 
-Store &State::store() {
+const std::string &State::File() {
   if (!fileChosen_) {
     const char *file = std::getenv("TOVIN_REGISTRY_FILE");
     file_ = file ? file : "";
     fileChosen_ = true;
   }
-  if (!store_) store_ = std::make_unique<Store>(file_);
+  return file_;
+}
+
+namespace {
+
+// At exit the log is moved into the database file, so that the file alone is
+// whole once the programs have ended (a copy of it is a backup). The
+// connection stays open for registry calls from static destructors.
+void CheckpointAtExit() {
+  State &state = State::Get();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.Checkpoint();
+}
+
+}  // namespace
+
+Store &State::store() {
+  if (!store_) {
+    store_ = std::make_unique<Store>(File());
+    static bool checkpointsAtExit = false;
+    if (!checkpointsAtExit && !file_.empty()) checkpointsAtExit = std::atexit(CheckpointAtExit) == 0;
+  }
   return *store_;
+}
+
+void State::Checkpoint() {
+  // A transaction left open at exit is not committed; the log stays as it is.
+  if (store_ && transactionOwner_ == std::thread::id()) store_->Checkpoint();
+}
+
+void State::CloseStore() {
+  store_.reset();
+  transactionOwner_ = std::thread::id();
+  transactionEnded_.notify_all();
+}
+
+void State::AwaitOtherTransactions(std::unique_lock<std::mutex> &lock) {
+  transactionEnded_.wait(lock, [this] {
+    return transactionOwner_ == std::thread::id() || transactionOwner_ == std::this_thread::get_id();
+  });
+}
+
+void State::TransactionBegun() {
+  transactionOwner_ = std::this_thread::get_id();
+  transactionFirstHandle_ = nextHandle_;
+}
+
+void State::TransactionEnded(bool rolledBack) {
+  if (rolledBack)
+    for (auto it = handles_.begin(); it != handles_.end();)
+      it = it->first >= transactionFirstHandle_ ? handles_.erase(it) : std::next(it);
+  transactionOwner_ = std::thread::id();
+  transactionEnded_.notify_all();
 }
 
 bool State::MachineReadOnly() {
@@ -106,7 +157,7 @@ HandleCursors &State::CursorsOf(HKEY key, const KeyRef &ref) {
 }
 
 void State::Close() {
-  store_.reset();
+  CloseStore();
   handles_.clear();
   cursors_.clear();
 }

@@ -1,10 +1,12 @@
 // Process-wide state of the registry: its configuration, the open store and
 // the table of open key handles.
 #pragma once
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -64,6 +66,23 @@ class State {
   Store &store();
   // Whether HKEY_LOCAL_MACHINE (with HKEY_CURRENT_CONFIG) refuses writes.
   bool MachineReadOnly();
+  // The registry file of the current configuration; empty for the in-memory store.
+  const std::string &File();
+  bool StoreOpen() const { return store_ != nullptr; }
+  // Closes the store (rolling back an open transaction).
+  void CloseStore();
+  // Store::Checkpoint, unless the store is closed or a transaction is open.
+  void Checkpoint();
+
+  // Store transactions (registry_extension.h). Whether the calling thread has one open.
+  bool InTransaction() const { return transactionOwner_ == std::this_thread::get_id(); }
+  // Waits, releasing `lock` meanwhile, while another thread has a transaction open.
+  void AwaitOtherTransactions(std::unique_lock<std::mutex> &lock);
+  // Records the calling thread's transaction, begun in the store, as open.
+  void TransactionBegun();
+  // Records its end and wakes waiting threads; after a rollback, closes the
+  // handles opened during it, whose keys may be gone and their ids given again.
+  void TransactionEnded(bool rolledBack);
 
   // Fills *out for a predefined root (id left 0), matched on the low 32 bits
   // of the value, or an open handle; false for anything else, including null
@@ -91,6 +110,9 @@ class State {
 
   bool fileChosen_ = false;
   std::string file_;
+  std::thread::id transactionOwner_;  // no thread when none is open
+  uintptr_t transactionFirstHandle_ = 0;
+  std::condition_variable transactionEnded_;
   bool readOnlyChosen_ = false;
   bool readOnly_ = false;
   std::unique_ptr<Store> store_;

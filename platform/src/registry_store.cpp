@@ -14,11 +14,44 @@ namespace registry {
 namespace {
 
 constexpr int kBusyTimeoutMs = 20000;
+// The application identifier in every registry database's header ("TvRg"),
+// by which a registry file is told from other programs' SQLite files.
+constexpr int32_t kApplicationId = 0x54765267;
+constexpr char kSetApplicationId[] = "PRAGMA application_id = 1417040487";
+static_assert(kApplicationId == 1417040487);
 constexpr int64_t kUnixEpochInFileTime = 116444736000000000LL;
 
 int64_t Now() {
   auto since = std::chrono::system_clock::now().time_since_epoch();
   return kUnixEpochInFileTime + std::chrono::duration_cast<std::chrono::nanoseconds>(since).count() / 100;
+}
+
+// A registry call's answer to SQLite's result code `rc`.
+long StatusOf(int rc) {
+  switch (rc & 0xFF) {
+    case SQLITE_READONLY:
+      return ERROR_ACCESS_DENIED;
+    case SQLITE_BUSY:
+      return ERROR_BUSY;
+    case SQLITE_NOTADB:
+      return ERROR_NOT_REGISTRY_FILE;
+    case SQLITE_NOMEM:
+      return ERROR_OUTOFMEMORY;
+    default:
+      return ERROR_REGISTRY_IO_FAILED;
+  }
+}
+
+[[noreturn]] void Fail(sqlite3 *db, int rc) { throw StoreError(sqlite3_errmsg(db), StatusOf(rc)); }
+
+// FailStoreWrite's countdown and code.
+unsigned writesBeforeFailure = 0;
+long writeFailure = 0;
+
+// Every statement that changes the database runs through here.
+void CountWrite() {
+  if (writesBeforeFailure == 0 || --writesBeforeFailure > 0) return;
+  throw StoreError("a write failed (test seam)", writeFailure);
 }
 
 // One use of a prepared statement; resets it when done so it can be reused.
@@ -51,9 +84,10 @@ class Query {
     int rc = sqlite3_step(statement_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    throw StoreError(sqlite3_errmsg(db_));
+    Fail(db_, rc);
   }
   void Run() {
+    if (!sqlite3_stmt_readonly(statement_)) CountWrite();
     while (Step()) {
     }
   }
@@ -74,7 +108,7 @@ class Query {
 
  private:
   void Check(int rc) {
-    if (rc != SQLITE_OK) throw StoreError(sqlite3_errmsg(db_));
+    if (rc != SQLITE_OK) Fail(db_, rc);
   }
   sqlite3 *db_;
   sqlite3_stmt *statement_;
@@ -87,31 +121,54 @@ const char16_t *const kRootNames[4] = {u"HKEY_LOCAL_MACHINE", u"HKEY_CURRENT_USE
 
 Store::Store(const std::string &path) {
   std::string target = path.empty() ? std::string(":memory:") : path;
+  int mode = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
   if (!path.empty()) {
     // Created here rather than by SQLite so that the owner-only mode is set from the start.
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) throw StoreError("cannot open registry file " + path + ": " + std::strerror(errno));
+    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+      // A file the user may only read still serves reads; writes are refused.
+      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+      readOnly_ = fd >= 0;
+      mode = SQLITE_OPEN_READONLY;
+    }
+    if (fd < 0) {
+      const long status = errno == EACCES || errno == EPERM ? ERROR_ACCESS_DENIED : ERROR_REGISTRY_IO_FAILED;
+      throw StoreError("cannot open registry file " + path + ": " + std::strerror(errno), status);
+    }
     ::close(fd);
   }
-  int rc = sqlite3_open_v2(target.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                           nullptr);
+  int rc = sqlite3_open_v2(target.c_str(), &db_, mode | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = db_ ? sqlite3_errmsg(db_) : "cannot open registry database";
     sqlite3_close(db_);
     db_ = nullptr;
-    throw StoreError(message);
+    throw StoreError(message, StatusOf(rc));
   }
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-  if (!path.empty()) {
-    // Write-ahead logging keeps each transaction atomic across crashes while
-    // readers and the one writer don't block each other. Should another
-    // process hold the file so that the mode cannot change now, the rollback
-    // journal it keeps is just as safe, only slower.
-    sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-  }
   try {
+    // Recognised before anything is written: even the journal mode below
+    // rewrites the file's header.
+    Begin(false);
+    const bool fresh = Identify();
+    Commit();
+    if (readOnly_) {
+      if (fresh) throw StoreError("the registry file " + path + " holds no registry", ERROR_NOT_REGISTRY_FILE);
+      Begin(false);
+      FindRoots();
+      Commit();
+      return;
+    }
+    if (!path.empty()) {
+      // Write-ahead logging keeps each transaction atomic across crashes while
+      // readers and the one writer don't block each other. Should another
+      // process hold the file so that the mode cannot change now, the rollback
+      // journal it keeps is just as safe, only slower.
+      sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+      sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    }
     Begin(true);
+    // Asked again under the write lock: another process may have made the file meanwhile.
+    if (Identify()) Execute(kSetApplicationId);
     CreateSchema();
     Commit();
   } catch (...) {
@@ -119,6 +176,75 @@ Store::Store(const std::string &path) {
     for (auto &entry : statements_) sqlite3_finalize(entry.second);
     sqlite3_close(db_);
     throw;
+  }
+}
+
+bool Store::Identify() {
+  int64_t id = 0;
+  {
+    Query q(db_, Prepare("PRAGMA application_id"));
+    if (q.Step()) id = q.ColumnInt(0);
+  }
+  if (id == kApplicationId) return false;
+  bool other = false;
+  {
+    Query q(db_, Prepare("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    while (q.Step()) {
+      const std::string name = q.ColumnBytes(0);
+      other |= name != "reg_keys" && name != "reg_values" && name != "sqlite_sequence";
+    }
+  }
+  // An empty file, or a registry made before files carried the identifier.
+  if (id == 0 && !other) return true;
+  throw StoreError("not a registry database", ERROR_NOT_REGISTRY_FILE);
+}
+
+void Store::FindRoots() {
+  for (int i = 0; i < 4; ++i) {
+    roots_[i] = Child(0, kRootNames[i]);
+    if (!roots_[i]) throw StoreError("the registry file lacks a root key", ERROR_NOT_REGISTRY_FILE);
+  }
+}
+
+void FailStoreWrite(unsigned nth, long status) {
+  writesBeforeFailure = nth;
+  writeFailure = status;
+}
+
+void Store::LimitGrowth(unsigned pages) {
+  int64_t count = 0;
+  {
+    Query q(db_, Prepare("PRAGMA page_count"));
+    if (q.Step()) count = q.ColumnInt(0);
+  }
+  const std::string limit = "PRAGMA max_page_count = " + std::to_string(count + pages);
+  if (int rc = sqlite3_exec(db_, limit.c_str(), nullptr, nullptr, nullptr)) Fail(db_, rc);
+}
+
+void Store::Checkpoint() noexcept {
+  // Readers in other processes are not waited for; what they still read stays
+  // in the log, and the last of them moves it.
+  sqlite3_busy_timeout(db_, 0);
+  sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+}
+
+void Store::Savepoint() {
+  if (sqlite3_get_autocommit(db_)) throw StoreError("the store transaction was ended by an earlier failure");
+  Execute("SAVEPOINT call");
+}
+
+void Store::Release() { Execute("RELEASE call"); }
+
+void Store::RollbackToSavepoint() noexcept {
+  // As in Rollback: a key made after the savepoint is gone, and its id may be given again.
+  for (int64_t &remembered : classesRoots_) remembered = 0;
+  if (sqlite3_get_autocommit(db_)) return;
+  try {
+    Execute("ROLLBACK TO call");
+    Execute("RELEASE call");
+  } catch (...) {
+    // Left open, the savepoint would only nest the next call one level deeper.
   }
 }
 
@@ -166,7 +292,7 @@ sqlite3_stmt *Store::Prepare(const char *sql) {
   auto it = statements_.find(sql);
   if (it != statements_.end()) return it->second;
   sqlite3_stmt *statement = nullptr;
-  if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK) throw StoreError(sqlite3_errmsg(db_));
+  if (int rc = sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr)) Fail(db_, rc);
   statements_[sql] = statement;
   return statement;
 }

@@ -6,16 +6,26 @@
 #include <string>
 #include <vector>
 
+#include "winerror.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace registry {
 
 // Thrown by the store on any database failure; a registry call that meets it
-// rolls its transaction back and returns ERROR_REGISTRY_IO_FAILED.
+// rolls its transaction back and returns status(): ERROR_ACCESS_DENIED for a
+// write to a file that may only be read, ERROR_BUSY when another writer held
+// the file past the busy timeout, ERROR_NOT_REGISTRY_FILE for a file that is
+// not a registry database, else ERROR_REGISTRY_IO_FAILED.
 class StoreError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit StoreError(const std::string &what, long status = ERROR_REGISTRY_IO_FAILED)
+      : std::runtime_error(what), status_(status) {}
+  long status() const { return status_; }
+
+ private:
+  long status_;
 };
 
 // The four trees of the store; HKEY_CLASSES_ROOT is a view over two of them.
@@ -53,7 +63,10 @@ struct Generation {
 class Store {
  public:
   // Opens the database file `path` (created with mode 0600 when missing) or,
-  // for an empty path, a new in-memory database. Throws StoreError.
+  // for an empty path, a new in-memory database. A file the user may only
+  // read opens read-only (ReadOnly()). A file that is not a registry database
+  // (one carrying another application identifier, or tables of another
+  // schema) is refused unchanged. Throws StoreError.
   explicit Store(const std::string &path);
   ~Store();
   Store(const Store &) = delete;
@@ -64,6 +77,22 @@ class Store {
   void Begin(bool write);
   void Commit();
   void Rollback() noexcept;
+  // Nesting inside a transaction that Begin started: Savepoint marks where
+  // Release keeps and RollbackToSavepoint undoes what came after, leaving the
+  // transaction open either way. Savepoint throws when SQLite has already
+  // ended the transaction after a failure (a full disk, an I/O error), so that
+  // later calls cannot commit on their own.
+  void Savepoint();
+  void Release();
+  void RollbackToSavepoint() noexcept;
+  bool ReadOnly() const { return readOnly_; }
+  // Moves what the write-ahead log holds into the database file itself and
+  // empties the log, as far as other processes' readers allow, so that the
+  // file alone is whole. Outside a transaction; failures leave the log as it was.
+  void Checkpoint() noexcept;
+  // Test seam: lets the database grow by `pages` pages more, as a full disk
+  // would, until the store is closed. Outside a transaction.
+  void LimitGrowth(unsigned pages);
 
   int64_t Root(Hive hive) const { return roots_[static_cast<int>(hive)]; }
   // HIVE\Software\Classes, or 0 when it is missing.
@@ -105,14 +134,25 @@ class Store {
   void Touch(int64_t id);
   int64_t EnsureChild(int64_t parent, const std::u16string &name);
   void CreateSchema();
+  // Whether the database still lacks the registry's identifier (it is empty,
+  // or a registry from before files carried one); throws StoreError with
+  // ERROR_NOT_REGISTRY_FILE for any other database.
+  bool Identify();
+  // Reads the roots of a file that cannot be written; throws when one is missing.
+  void FindRoots();
 
   sqlite3 *db_ = nullptr;
   std::map<const char *, sqlite3_stmt *> statements_;
   int64_t roots_[4] = {};
   // ClassesRoot's last answers; an id that still exists is still that key.
   int64_t classesRoots_[4] = {};
+  bool readOnly_ = false;
   uint64_t ownChanges_ = 0;
   bool dirty_ = false;  // the open transaction has written
 };
+
+// Test seam: the `nth` statement from now that changes any store fails with a
+// StoreError of `status`, once; 0 fails none. Call with the state's lock held.
+void FailStoreWrite(unsigned nth, long status);
 
 }  // namespace registry

@@ -233,6 +233,7 @@ TEST_F(RegProcess, BadCommandLinesFailWithTheMessage) {
       {{"query", "\\\\pc\\HKCU\\Software"}, "ERROR: The network path was not found.\n"},
       {{"query", "HKCU", "--registry"}, "ERROR: --registry needs a file name\n"},
   };
+  Ok({"add", "HKCU\\Software\\Present", "/f"});  // the file, whose keys are asked for
   for (const auto &c : cases) {
     Result result = Reg(c.args);
     EXPECT_EQ(result.status, 1) << c.err;

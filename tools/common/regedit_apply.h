@@ -7,17 +7,20 @@
 namespace tools {
 
 struct ApplyResult {
-  LSTATUS status = ERROR_SUCCESS;      // the first failing call's code
-  size_t failed = 0;                   // with a failure: the index of the op that failed
-  LSTATUS undoStatus = ERROR_SUCCESS;  // the first failure while undoing; success when all was restored
+  LSTATUS status = ERROR_SUCCESS;  // the failure's code
+  // With a failure: the index of the op that failed, or the count of ops when
+  // the transaction could not begin or commit.
+  size_t failed = 0;
 };
 
-// Applies `ops` in order through the Reg* functions: CreateKey creates the key
-// with any missing parents, DeleteKey removes the subtree (nothing when it is
-// missing), SetValue writes, DeleteValue removes (nothing when it is missing).
-// A value op acts on its op's key, created when needed. When an op fails,
-// everything the earlier ops changed is put back as it was before, and the
-// result tells the failure and whether undoing it succeeded.
+// Applies `ops` in order through the Reg* functions inside one store
+// transaction (registry_extension.h): CreateKey creates the key with any
+// missing parents, DeleteKey removes the subtree (nothing when it is missing),
+// SetValue writes, DeleteValue removes (nothing when it is missing). A value
+// op acts on its op's key, created when needed. Either every op is applied or,
+// on any failure, none is: other processes see the registry as before or as
+// after, and a process killed part-way leaves it as before. Call it on a
+// thread without a store transaction of its own.
 ApplyResult ApplyRegedit(const std::vector<RegeditOp> &ops);
 
 }  // namespace tools

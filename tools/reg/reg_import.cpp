@@ -26,11 +26,14 @@ int RunImport(const RegArgs &args) {
         u".\n");
   tools::ApplyResult result = tools::ApplyRegedit(parse.ops);
   if (result.status) {
-    const tools::RegeditOp &op = parse.ops[result.failed];
     Err(ErrorMessage(result.status));
-    Err(u"The import stopped at line " + tools::Widen(std::to_string(op.line)) + u" (" + op.key + u")" +
-        (result.undoStatus ? u"; undoing its earlier changes failed too:\n" + ErrorMessage(result.undoStatus)
-                           : u"; nothing of it was kept.\n"));
+    if (result.failed < parse.ops.size()) {
+      const tools::RegeditOp &op = parse.ops[result.failed];
+      Err(u"The import stopped at line " + tools::Widen(std::to_string(op.line)) + u" (" + op.key +
+          u"); nothing of it was kept.\n");
+    } else {
+      Err(u"Nothing of the import was kept.\n");
+    }
     return 1;
   }
   Out(u"The operation completed successfully.\n");

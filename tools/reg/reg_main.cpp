@@ -6,13 +6,14 @@
 #include "reg_commands.h"
 #include "reg_console.h"
 #include "registry_location.h"
+#include "registry_open.h"
 #include "wide_text.h"
 
 int main(int argc, char **argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  std::string error;
+  std::string file, error;
   // Before any registry call: the substitute opens the file it names on first use.
-  if (!tools::ChooseRegistryFile(&arguments, nullptr, &error)) {
+  if (!tools::ChooseRegistryFile(&arguments, &file, &error)) {
     Err(u"ERROR: " + tools::Widen(error) + u"\n");
     return 1;
   }
@@ -29,6 +30,15 @@ int main(int argc, char **argv) {
   // unreachable machine does.
   if (!parsed.machine.empty()) {
     Err(u"ERROR: The network path was not found.\n");
+    return 1;
+  }
+  // A file that cannot serve the command is reported by name before anything
+  // is done; one that is only read is not made.
+  const bool writes = parsed.operation == RegOperation::Add || parsed.operation == RegOperation::Delete ||
+                      parsed.operation == RegOperation::Import;
+  if (parsed.operation != RegOperation::Help &&
+      !tools::OpenRegistryFile(file, writes ? tools::RegistryUse::Write : tools::RegistryUse::Read, &error)) {
+    Err(u"ERROR: " + tools::Widen(error) + u"\n");
     return 1;
   }
   switch (parsed.operation) {
