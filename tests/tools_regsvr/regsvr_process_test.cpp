@@ -160,6 +160,11 @@ TEST_F(RegsvrProcess, FailuresGiveTheirExitCodeAndMessage) {
   }
   // Nothing after the first failure ran.
   EXPECT_EQ(ServerPath(HKEY_LOCAL_MACHINE, "registry.db"), "-");
+  std::ofstream(Path("notes.db")) << "not a database\n";
+  RunResult other = Regsvr({"/s", kLibrary}, "notes.db");
+  EXPECT_EQ(other.status, 5);
+  EXPECT_EQ(other.err, "regsvr: The registry file " + Path("notes.db") +
+                           " is not a registry database; it was left unchanged.\n");
 }
 
 TEST_F(RegsvrProcess, ExportGivesWhatRegistrationGivesAndLeavesTheRegistryAlone) {

@@ -76,6 +76,9 @@ std::u16string ErrorMessage(LSTATUS status) {
     case ERROR_REGISTRY_IO_FAILED:
       text = u"An I/O operation initiated by the registry failed unrecoverably.";
       break;
+    case ERROR_BUSY:
+      text = u"The registry file is in use by another program.";
+      break;
     case ERROR_CHILD_MUST_BE_VOLATILE:
       text = u"Cannot create a stable subkey under a volatile parent key.";
       break;

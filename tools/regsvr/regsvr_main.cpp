@@ -13,6 +13,7 @@
 #include "child_process.h"
 #include "hresult_text.h"
 #include "registry_location.h"
+#include "registry_open.h"
 #include "regsvr_args.h"
 #include "regsvr_export.h"
 #include "regsvr_messages.h"
@@ -35,6 +36,11 @@ int main(int argc, char **argv) {
   if (args.help) {
     std::cout << RegsvrUsage();
     return kExitOk;
+  }
+  // A registry file that cannot take the registration is reported by name first.
+  if (!args.exportFile && !tools::OpenRegistryFile(registryFile, tools::RegistryUse::Write, &error)) {
+    std::cerr << "regsvr: " << error << "\n";
+    return kExitCall;
   }
   const auto calls = [&args] {
     const HRESULT init = CoInitialize(nullptr);
