@@ -36,3 +36,16 @@ WINADVAPI LSTATUS WINAPI RegCommitStoreTransaction(void);
 // Undoes everything of this thread's transaction and ends it. Returns
 // ERROR_SUCCESS, or ERROR_INVALID_STATE without a transaction.
 WINADVAPI LSTATUS WINAPI RegRollbackStoreTransaction(void);
+
+// Starts a store snapshot: until RegEndStoreSnapshot, every registry call of
+// this thread reads the store as it was at the snapshot's first read, without
+// a transaction of its own, and any call that would write fails with
+// ERROR_ACCESS_DENIED. Writers of other processes are not held up; registry
+// calls of other threads of this process wait until it ends. Returns
+// ERROR_SUCCESS; ERROR_INVALID_STATE when this thread has a transaction or a
+// snapshot already; what RegOpenStoreFile(FALSE, ...) returns when the store
+// cannot be opened.
+WINADVAPI LSTATUS WINAPI RegBeginStoreSnapshot(void);
+// Ends this thread's snapshot. Returns ERROR_SUCCESS, or ERROR_INVALID_STATE
+// without one.
+WINADVAPI LSTATUS WINAPI RegEndStoreSnapshot(void);

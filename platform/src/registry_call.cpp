@@ -47,6 +47,16 @@ LSTATUS RunCall(const char *operation, Access access, HKEY hKey, const char16_t 
 
     Store &store = state.store();
     session.store = &store;
+    // A snapshot only reads: nothing to undo, and nothing may be written.
+    if (state.InSnapshot()) {
+      if (access == Access::Write) return ERROR_ACCESS_DENIED;
+      if (session.key.predefined && session.key.view != View::Classes)
+        session.key.id = store.Root(HiveOf(session.key.view));
+      LSTATUS result = body(bodyContext, session);
+      if (result == ERROR_SUCCESS && session.opened && session.openedOut)
+        *session.openedOut = state.Add(std::move(*session.opened));
+      return result;
+    }
     // Inside a store transaction a call is a savepoint: its failure undoes
     // what it did and keeps what the calls before it did.
     const bool nested = state.InTransaction();

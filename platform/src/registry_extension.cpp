@@ -58,11 +58,34 @@ LSTATUS WINAPI RegBeginStoreTransaction(void) {
   });
 }
 
+LSTATUS WINAPI RegBeginStoreSnapshot(void) {
+  return Guarded([]() -> LSTATUS {
+    State &state = State::Get();
+    std::unique_lock<std::mutex> lock(state.mutex);
+    state.AwaitOtherTransactions(lock);
+    if (state.InTransaction()) return ERROR_INVALID_STATE;
+    state.store().Begin(false);
+    state.TransactionBegun(true);
+    return ERROR_SUCCESS;
+  });
+}
+
+LSTATUS WINAPI RegEndStoreSnapshot(void) {
+  return Guarded([]() -> LSTATUS {
+    State &state = State::Get();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    if (!state.InSnapshot()) return ERROR_INVALID_STATE;
+    state.store().Rollback();
+    state.TransactionEnded(false);
+    return ERROR_SUCCESS;
+  });
+}
+
 LSTATUS WINAPI RegCommitStoreTransaction(void) {
   return Guarded([]() -> LSTATUS {
     State &state = State::Get();
     std::lock_guard<std::mutex> lock(state.mutex);
-    if (!state.InTransaction()) return ERROR_INVALID_STATE;
+    if (!state.InTransaction() || state.InSnapshot()) return ERROR_INVALID_STATE;
     // Open since the transaction began: closing the store ends the transaction.
     Store &store = state.store();
     try {
@@ -81,7 +104,7 @@ LSTATUS WINAPI RegRollbackStoreTransaction(void) {
   return Guarded([]() -> LSTATUS {
     State &state = State::Get();
     std::lock_guard<std::mutex> lock(state.mutex);
-    if (!state.InTransaction()) return ERROR_INVALID_STATE;
+    if (!state.InTransaction() || state.InSnapshot()) return ERROR_INVALID_STATE;
     state.store().Rollback();
     state.TransactionEnded(true);
     return ERROR_SUCCESS;

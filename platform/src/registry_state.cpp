@@ -94,16 +94,21 @@ void State::AwaitOtherTransactions(std::unique_lock<std::mutex> &lock) {
   });
 }
 
-void State::TransactionBegun() {
+void State::TransactionBegun(bool snapshot) {
   transactionOwner_ = std::this_thread::get_id();
+  snapshot_ = snapshot;
   transactionFirstHandle_ = nextHandle_;
 }
 
 void State::TransactionEnded(bool rolledBack) {
-  if (rolledBack)
+  if (rolledBack) {
     for (auto it = handles_.begin(); it != handles_.end();)
       it = it->first >= transactionFirstHandle_ ? handles_.erase(it) : std::next(it);
+    for (auto it = cursors_.begin(); it != cursors_.end();)
+      it = it->first >= transactionFirstHandle_ ? cursors_.erase(it) : std::next(it);
+  }
   transactionOwner_ = std::thread::id();
+  snapshot_ = false;
   transactionEnded_.notify_all();
 }
 

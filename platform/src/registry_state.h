@@ -76,10 +76,12 @@ class State {
 
   // Store transactions (registry_extension.h). Whether the calling thread has one open.
   bool InTransaction() const { return transactionOwner_ == std::this_thread::get_id(); }
+  // Whether that transaction is a snapshot, which only reads.
+  bool InSnapshot() const { return InTransaction() && snapshot_; }
   // Waits, releasing `lock` meanwhile, while another thread has a transaction open.
   void AwaitOtherTransactions(std::unique_lock<std::mutex> &lock);
-  // Records the calling thread's transaction, begun in the store, as open.
-  void TransactionBegun();
+  // Records the calling thread's transaction (or snapshot), begun in the store, as open.
+  void TransactionBegun(bool snapshot = false);
   // Records its end and wakes waiting threads; after a rollback, closes the
   // handles opened during it, whose keys may be gone and their ids given again.
   void TransactionEnded(bool rolledBack);
@@ -111,6 +113,7 @@ class State {
   bool fileChosen_ = false;
   std::string file_;
   std::thread::id transactionOwner_;  // no thread when none is open
+  bool snapshot_ = false;
   uintptr_t transactionFirstHandle_ = 0;
   std::condition_variable transactionEnded_;
   bool readOnlyChosen_ = false;

@@ -42,6 +42,27 @@ TEST_F(StoreTransaction, RollbackUndoesEveryCallAndClosesTheHandlesItOpened) {
   EXPECT_EQ(RegCloseKey(made.release()), ERROR_INVALID_HANDLE);
 }
 
+// A snapshot reads and refuses every write; it ends only as a snapshot.
+TEST_F(StoreTransaction, SnapshotsReadAndRefuseWrites) {
+  Key key;
+  ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\Read", &key), ERROR_SUCCESS);
+  ASSERT_EQ(SetString(key.get(), "v", "x"), ERROR_SUCCESS);
+  EXPECT_EQ(RegEndStoreSnapshot(), ERROR_INVALID_STATE);
+  ASSERT_EQ(RegBeginStoreSnapshot(), ERROR_SUCCESS);
+  EXPECT_EQ(RegBeginStoreSnapshot(), ERROR_INVALID_STATE);
+  EXPECT_EQ(RegBeginStoreTransaction(), ERROR_INVALID_STATE);
+  EXPECT_EQ(RegCommitStoreTransaction(), ERROR_INVALID_STATE);
+  EXPECT_EQ(RegRollbackStoreTransaction(), ERROR_INVALID_STATE);
+  EXPECT_EQ(GetString(key.get(), "v"), "x");
+  EXPECT_EQ(Subkeys(HKEY_CURRENT_USER, "Software"), Subkeys(HKEY_CURRENT_USER, "Software"));
+  EXPECT_EQ(SetString(key.get(), "v", "y"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Create(HKEY_CURRENT_USER, "Software\\Read\\New"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Read"), ERROR_ACCESS_DENIED);
+  ASSERT_EQ(RegEndStoreSnapshot(), ERROR_SUCCESS);
+  EXPECT_EQ(SetString(key.get(), "v", "y"), ERROR_SUCCESS);
+  EXPECT_EQ(GetString(key.get(), "v"), "y");
+}
+
 // Another thread's call neither joins the transaction nor sees it: it waits.
 TEST_F(StoreTransaction, OtherThreadsWaitForItsEnd) {
   ASSERT_EQ(RegBeginStoreTransaction(), ERROR_SUCCESS);

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include <registry_extension.h>
+
 #include "reg_args.h"
 #include "reg_commands.h"
 #include "reg_console.h"
@@ -40,6 +42,14 @@ int main(int argc, char **argv) {
       !tools::OpenRegistryFile(file, writes ? tools::RegistryUse::Write : tools::RegistryUse::Read, &error)) {
     Err(u"ERROR: " + tools::Widen(error) + u"\n");
     return 1;
+  }
+  // A query or an export reads one unchanging registry, and in one read
+  // transaction rather than one per call.
+  if ((parsed.operation == RegOperation::Query || parsed.operation == RegOperation::Export) &&
+      RegBeginStoreSnapshot() == ERROR_SUCCESS) {
+    const int status = parsed.operation == RegOperation::Query ? RunQuery(parsed) : RunExport(parsed);
+    RegEndStoreSnapshot();
+    return status;
   }
   switch (parsed.operation) {
     case RegOperation::Help:
