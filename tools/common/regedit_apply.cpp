@@ -37,6 +37,20 @@ class Applier {
   LSTATUS Open(const KeyName &name) {
     std::u16string full = name.Full();
     if (current_.get() && currentName_ == full) return ERROR_SUCCESS;
+    // A key below the current one is reached from there: files list a tree
+    // parent first, and walking each key's path from its root would cost the
+    // square of the tree's depth.
+    const std::u16string below = currentName_ + u"\\";
+    if (current_.get() && full.size() > below.size() && full.compare(0, below.size(), below) == 0) {
+      KeyHandle child;
+      LSTATUS r = RegCreateKeyExW(current_.get(), full.c_str() + below.size(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                                  nullptr, child.out(), nullptr);
+      Close();
+      if (r != ERROR_SUCCESS) return r;
+      current_ = std::move(child);
+      currentName_ = full;
+      return ERROR_SUCCESS;
+    }
     Close();
     LSTATUS r = RegCreateKeyExW(name.root, name.path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
                                 current_.out(), nullptr);
