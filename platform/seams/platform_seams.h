@@ -112,7 +112,8 @@ __attribute__((visibility("default"))) void SetRegistryFile(const std::string &p
 __attribute__((visibility("default"))) void SetMachineReadOnly(bool on);
 // Closes the store and every handle, and goes back to the configuration of the
 // environment (TOVIN_REGISTRY_FILE, TOVIN_REGISTRY_MACHINE_READONLY), read
-// again at the next registry call. An in-memory store starts empty again.
+// again at the next registry call. An in-memory store starts empty again, and
+// an armed FailRegistryWrite is disarmed.
 __attribute__((visibility("default"))) void ResetRegistry();
 // Makes the `nth` statement from now that changes the registry store fail,
 // once, as a failing disk would: in the middle of a registry call, after it

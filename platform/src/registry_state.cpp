@@ -180,6 +180,7 @@ void State::UseMachineReadOnly(bool on) {
 
 void State::Reset() {
   Close();
+  FailStoreWrite(0, 0);
   fileChosen_ = false;
   readOnlyChosen_ = false;
 }
