@@ -116,44 +116,38 @@ TEST_F(RegistryKeys, EnumerationIsSortedCaseInsensitivelyAndBounded) {
 }
 
 // Enumeration by index answers as if counted from the first entry each time,
-// whatever the handle asked before and whatever changed in between, through
-// any handle; for subkeys, values, and the merged classes view.
-TEST_F(RegistryKeys, EnumerationByIndexFollowsChangesBetweenCalls) {
+// whatever the handle asked before and whatever changed in between through
+// another handle. `column` picks what is listed: 0 the subkeys of a key, 1
+// its values (in the order first set), 2 the subkeys through the merged
+// classes view, whose machine half adds "m".
+void WalkWhileChanging(int column) {
   Key listed, other, classes;
-  ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\Classes\\Walk", &listed, KEY_ALL_ACCESS), ERROR_SUCCESS);
-  ASSERT_EQ(Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\Walk\\m"), ERROR_SUCCESS);
-  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Software\\Classes\\Walk", &other, KEY_ALL_ACCESS), ERROR_SUCCESS);
-  ASSERT_EQ(Open(HKEY_CLASSES_ROOT, "Walk", &classes, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  const std::string walk = "Walk" + std::to_string(column);
+  ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\Classes\\" + walk, &listed, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\" + walk + "\\m"), ERROR_SUCCESS);
+  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Software\\Classes\\" + walk, &other, KEY_ALL_ACCESS), ERROR_SUCCESS);
+  ASSERT_EQ(Open(HKEY_CLASSES_ROOT, walk, &classes, KEY_ALL_ACCESS), ERROR_SUCCESS);
   for (const char *name : {"a", "c", "e"}) {
     ASSERT_EQ(Create(listed.get(), name), ERROR_SUCCESS);
     ASSERT_EQ(SetString(listed.get(), name, name), ERROR_SUCCESS);
   }
-  const auto subkey = [](HKEY key, DWORD index) {
+  const auto entry = [&](DWORD index) {
     WCHAR name[16];
     DWORD size = 16;
-    LSTATUS r = RegEnumKeyExW(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
-    return r == ERROR_SUCCESS ? U8(name) : "(" + std::to_string(r) + ")";
-  };
-  const auto value = [](HKEY key, DWORD index) {
-    WCHAR name[16];
-    DWORD size = 16;
-    LSTATUS r = RegEnumValueW(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    LSTATUS r = column == 1 ? RegEnumValueW(listed.get(), index, name, &size, nullptr, nullptr, nullptr, nullptr)
+                            : RegEnumKeyExW(column == 0 ? listed.get() : classes.get(), index, name, &size, nullptr,
+                                            nullptr, nullptr, nullptr);
     return r == ERROR_SUCCESS ? U8(name) : "(" + std::to_string(r) + ")";
   };
   const std::string none = "(" + std::to_string(ERROR_NO_MORE_ITEMS) + ")";
   struct {
-    const char *change;  // made through the other handle before the reads
+    const char *change;  // made through the other handle before the read
     DWORD index;
-    std::string key, val, merged;
+    std::string expected[3];
   } steps[] = {
-      {nullptr, 0, "a", "a", "a"},
-      {nullptr, 1, "c", "c", "c"},
-      {nullptr, 1, "c", "c", "c"},
-      {"+b", 2, "c", "e", "c"},
-      {nullptr, 3, "e", "b", "e"},
-      {"-a", 0, "b", "c", "b"},
-      {nullptr, 3, none, none, "m"},
-      {nullptr, 2, "e", "b", "e"},
+      {nullptr, 0, {"a", "a", "a"}},       {nullptr, 1, {"c", "c", "c"}},    {nullptr, 1, {"c", "c", "c"}},
+      {"+b", 2, {"c", "e", "c"}},          {nullptr, 3, {"e", "b", "e"}},    {"-a", 0, {"b", "c", "b"}},
+      {nullptr, 3, {none, none, "m"}},     {nullptr, 2, {"e", "b", "e"}},
   };
   for (const auto &step : steps) {
     if (step.change && step.change[0] == '+') {
@@ -163,11 +157,16 @@ TEST_F(RegistryKeys, EnumerationByIndexFollowsChangesBetweenCalls) {
       ASSERT_EQ(RegDeleteKeyW(other.get(), U16(step.change + 1).c_str()), ERROR_SUCCESS);
       ASSERT_EQ(RegDeleteValueW(other.get(), U16(step.change + 1).c_str()), ERROR_SUCCESS);
     }
-    const std::string label = std::string(step.change ? step.change : "") + " index " + std::to_string(step.index);
-    EXPECT_EQ(subkey(listed.get(), step.index), step.key) << label;
-    EXPECT_EQ(value(listed.get(), step.index), step.val) << label;
-    EXPECT_EQ(subkey(classes.get(), step.index), step.merged) << label;
+    EXPECT_EQ(entry(step.index), step.expected[column])
+        << (step.change ? step.change : "") << " index " << step.index;
   }
+}
+
+TEST_F(RegistryKeys, EnumerationByIndexFollowsChangesBetweenCalls) { WalkWhileChanging(0); }
+
+TEST_F(RegistryKeys, ValueAndClassesEnumerationByIndexFollowsChangesBetweenCalls) {
+  WalkWhileChanging(1);
+  WalkWhileChanging(2);
 }
 
 TEST_F(RegistryKeys, QueryInfoCountsSubkeysValuesAndLongestNames) {
