@@ -83,6 +83,14 @@ LSTATUS RunCall(const char *operation, Access access, HKEY hKey, const char16_t 
     if (result == ERROR_SUCCESS && session.opened && session.openedOut)
       *session.openedOut = state.Add(std::move(*session.opened));
     return result;
+  } catch (...) {
+    return CurrentExceptionStatus();
+  }
+}
+
+LSTATUS CurrentExceptionStatus() noexcept {
+  try {
+    throw;
   } catch (const std::bad_alloc &) {
     return ERROR_OUTOFMEMORY;
   } catch (const StoreError &e) {

@@ -54,6 +54,11 @@ LSTATUS Run(const char *operation, Access access, HKEY hKey, const char16_t *sub
       &body);
 }
 
+// The status of the exception being handled: ERROR_OUTOFMEMORY for exhausted
+// memory, a store error's own code, else ERROR_REGISTRY_IO_FAILED. Call only
+// inside a catch block.
+LSTATUS CurrentExceptionStatus() noexcept;
+
 // Argument renderings for the seam records: "text" or (null); 0x%08X; a
 // pointed-to number in decimal or (null).
 std::string Quote(const char16_t *text);

@@ -5,27 +5,35 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <new>
 
+#include "registry_call.h"
 #include "registry_state.h"
 
 namespace {
 
 using registry::State;
 using registry::Store;
-using registry::StoreError;
 
 template <typename F>
 LSTATUS Guarded(F &&body) noexcept {
   try {
     return body();
-  } catch (const std::bad_alloc &) {
-    return ERROR_OUTOFMEMORY;
-  } catch (const StoreError &e) {
-    return static_cast<LSTATUS>(e.status());
   } catch (...) {
-    return ERROR_REGISTRY_IO_FAILED;
+    return registry::CurrentExceptionStatus();
   }
+}
+
+// Opens this thread's transaction, or its snapshot, once no other thread has one.
+LSTATUS BeginForThread(bool snapshot) {
+  return Guarded([snapshot]() -> LSTATUS {
+    State &state = State::Get();
+    std::unique_lock<std::mutex> lock(state.mutex);
+    state.AwaitOtherTransactions(lock);
+    if (state.InTransaction()) return ERROR_INVALID_STATE;
+    state.store().Begin(!snapshot);
+    state.TransactionBegun(snapshot);
+    return ERROR_SUCCESS;
+  });
 }
 
 }  // namespace
@@ -46,29 +54,9 @@ LSTATUS WINAPI RegOpenStoreFile(BOOL create, BOOL *writable) {
   });
 }
 
-LSTATUS WINAPI RegBeginStoreTransaction(void) {
-  return Guarded([]() -> LSTATUS {
-    State &state = State::Get();
-    std::unique_lock<std::mutex> lock(state.mutex);
-    state.AwaitOtherTransactions(lock);
-    if (state.InTransaction()) return ERROR_INVALID_STATE;
-    state.store().Begin(true);
-    state.TransactionBegun();
-    return ERROR_SUCCESS;
-  });
-}
+LSTATUS WINAPI RegBeginStoreTransaction(void) { return BeginForThread(false); }
 
-LSTATUS WINAPI RegBeginStoreSnapshot(void) {
-  return Guarded([]() -> LSTATUS {
-    State &state = State::Get();
-    std::unique_lock<std::mutex> lock(state.mutex);
-    state.AwaitOtherTransactions(lock);
-    if (state.InTransaction()) return ERROR_INVALID_STATE;
-    state.store().Begin(false);
-    state.TransactionBegun(true);
-    return ERROR_SUCCESS;
-  });
-}
+LSTATUS WINAPI RegBeginStoreSnapshot(void) { return BeginForThread(true); }
 
 LSTATUS WINAPI RegEndStoreSnapshot(void) {
   return Guarded([]() -> LSTATUS {
