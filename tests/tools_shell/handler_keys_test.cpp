@@ -23,7 +23,7 @@ class HandlerKeys : public ::testing::Test {
 
   static std::string Keys(const SelectedItem &item) {
     std::string joined;
-    for (const WideString &key : ApplicableClassKeys(item)) joined += (joined.empty() ? "" : ",") + U8(key);
+    for (const std::u16string &key : ApplicableClassKeys(item)) joined += (joined.empty() ? "" : ",") + U8(key);
     return joined;
   }
 

@@ -23,6 +23,19 @@ std::u16string WidenFrom(unsigned codePage, const std::string &bytes) {
 
 std::u16string Widen(const std::string &utf8) { return WidenFrom(CP_UTF8, utf8); }
 
+bool WidenExact(const std::string &utf8, std::u16string *out) {
+  out->clear();
+  if (utf8.empty()) return true;
+  if (utf8.size() > INT_MAX / 2) return false;
+  const int size = static_cast<int>(utf8.size());
+  const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
+  if (units <= 0) return false;
+  out->resize(static_cast<size_t>(units));
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, out->data(), units) == units) return true;
+  out->clear();
+  return false;
+}
+
 std::string Narrow(const std::u16string &text) {
   if (text.empty() || text.size() > INT_MAX / 4) return std::string();
   int size = static_cast<int>(text.size());
@@ -32,5 +45,7 @@ std::string Narrow(const std::u16string &text) {
   WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), bytes, nullptr, nullptr);
   return out;
 }
+
+std::string Narrow(const char16_t *text) { return text ? Narrow(std::u16string(text)) : std::string(); }
 
 }  // namespace tools

@@ -7,9 +7,9 @@
 
 namespace {
 
-HalfKey ReadHalf(const ClassesView &view, const WideString &path) {
+HalfKey ReadHalf(const ClassesView &view, const std::u16string &path) {
   HalfKey half;
-  const WideString full = view.prefix + path;
+  const std::u16string full = view.prefix + path;
   half.present = KeyExists(view.root, full);
   if (!half.present) return half;
   ReadString(view.root, full, nullptr, &half.value);
@@ -19,21 +19,21 @@ HalfKey ReadHalf(const ClassesView &view, const WideString &path) {
 
 }  // namespace
 
-SplitKey ReadSplitKey(const WideString &path) {
+SplitKey ReadSplitKey(const std::u16string &path) {
   SplitKey key;
   key.machine = ReadHalf(kMachineClasses, path);
   key.user = ReadHalf(kUserClasses, path);
   return key;
 }
 
-std::vector<WideString> SplitSubkeyNames(const WideString &path) {
-  std::vector<WideString> names = SubkeyNames(kMachineClasses.root, kMachineClasses.prefix + path);
-  for (const WideString &name : SubkeyNames(kUserClasses.root, kUserClasses.prefix + path)) {
+std::vector<std::u16string> SplitSubkeyNames(const std::u16string &path) {
+  std::vector<std::u16string> names = SubkeyNames(kMachineClasses.root, kMachineClasses.prefix + path);
+  for (const std::u16string &name : SubkeyNames(kUserClasses.root, kUserClasses.prefix + path)) {
     bool known = false;
-    for (const WideString &seen : names) known = known || lstrcmpiW(seen.c_str(), name.c_str()) == 0;
+    for (const std::u16string &seen : names) known = known || lstrcmpiW(seen.c_str(), name.c_str()) == 0;
     if (!known) names.push_back(name);
   }
   std::sort(names.begin(), names.end(),
-            [](const WideString &a, const WideString &b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
+            [](const std::u16string &a, const std::u16string &b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
   return names;
 }

@@ -5,12 +5,12 @@
 #pragma once
 #include <vector>
 
-#include "text_convert.h"
+#include "wide_text.h"
 
 struct HalfKey {
   bool present = false;
-  WideString value;           // the default value; empty when missing
-  WideString threadingModel;  // the "ThreadingModel" value; empty when missing
+  std::u16string value;           // the default value; empty when missing
+  std::u16string threadingModel;  // the "ThreadingModel" value; empty when missing
 };
 
 struct SplitKey {
@@ -23,7 +23,7 @@ struct SplitKey {
 };
 
 // The key at `path` (below Software\Classes) in both halves.
-SplitKey ReadSplitKey(const WideString &path);
+SplitKey ReadSplitKey(const std::u16string &path);
 
 // The subkey names of `path` in either half, each once, in case-insensitive order.
-std::vector<WideString> SplitSubkeyNames(const WideString &path);
+std::vector<std::u16string> SplitSubkeyNames(const std::u16string &path);

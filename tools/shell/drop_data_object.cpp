@@ -81,15 +81,15 @@ class DropDataObject : public IDataObject {
 
 }  // namespace
 
-HRESULT CreateDropDataObject(const std::vector<WideString> &paths, IDataObject **out) {
+HRESULT CreateDropDataObject(const std::vector<std::u16string> &paths, IDataObject **out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   if (paths.empty()) return E_INVALIDARG;
   try {
     std::vector<WCHAR> names;
-    for (const WideString &path : paths) {
+    for (const std::u16string &path : paths) {
       // An empty name or an embedded NUL would end the list early.
-      if (path.empty() || path.find(WCHAR(0)) != WideString::npos) return E_INVALIDARG;
+      if (path.empty() || path.find(WCHAR(0)) != std::u16string::npos) return E_INVALIDARG;
       names.insert(names.end(), path.begin(), path.end());
       names.push_back(0);
     }

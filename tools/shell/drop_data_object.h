@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "text_convert.h"
+#include "wide_text.h"
 
 // Creates a data object holding `paths` (absolute). Returns S_OK with *out
 // holding one reference the caller releases, E_INVALIDARG for an empty
 // selection or a path holding a NUL, E_OUTOFMEMORY.
-HRESULT CreateDropDataObject(const std::vector<WideString> &paths, IDataObject **out);
+HRESULT CreateDropDataObject(const std::vector<std::u16string> &paths, IDataObject **out);

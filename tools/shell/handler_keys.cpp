@@ -10,11 +10,11 @@ const ClassesView kUserClasses = {HKEY_CURRENT_USER, TEXT("Software\\Classes\\")
 
 namespace {
 
-bool ParseClsid(const WideString &text, CLSID *out) {
+bool ParseClsid(const std::u16string &text, CLSID *out) {
   return !text.empty() && text[0] == u'{' && SUCCEEDED(CLSIDFromString(text.c_str(), out));
 }
 
-bool SameName(const WideString &a, const WideString &b) { return lstrcmpiW(a.c_str(), b.c_str()) == 0; }
+bool SameName(const std::u16string &a, const std::u16string &b) { return lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
 void NoteUnusable(const HandlerKey &key, std::vector<HandlerKey> *unusable) {
   if (!unusable) return;
@@ -25,48 +25,48 @@ void NoteUnusable(const HandlerKey &key, std::vector<HandlerKey> *unusable) {
 
 }  // namespace
 
-WideString FileExtension(const WideString &path) {
+std::u16string FileExtension(const std::u16string &path) {
   const size_t slash = path.rfind(u'/');
-  const size_t nameStart = slash == WideString::npos ? 0 : slash + 1;
+  const size_t nameStart = slash == std::u16string::npos ? 0 : slash + 1;
   const size_t dot = path.rfind(u'.');
-  if (dot == WideString::npos || dot < nameStart || dot + 1 == path.size()) return WideString();
-  const WideString extension = path.substr(dot);
+  if (dot == std::u16string::npos || dot < nameStart || dot + 1 == path.size()) return std::u16string();
+  const std::u16string extension = path.substr(dot);
   // As the shell sees it, an extension holds no spaces.
-  return extension.find(u' ') == WideString::npos ? extension : WideString();
+  return extension.find(u' ') == std::u16string::npos ? extension : std::u16string();
 }
 
-std::vector<WideString> ApplicableClassKeys(const SelectedItem &item) {
+std::vector<std::u16string> ApplicableClassKeys(const SelectedItem &item) {
   switch (item.kind) {
     case ItemKind::Directory: return {TEXT("Directory"), TEXT("Folder")};
     case ItemKind::Drive: return {TEXT("Drive"), TEXT("Folder")};
     default: break;
   }
-  std::vector<WideString> keys = {TEXT("*")};
-  const WideString extension = FileExtension(item.path);
-  WideString progId;
+  std::vector<std::u16string> keys = {TEXT("*")};
+  const std::u16string extension = FileExtension(item.path);
+  std::u16string progId;
   if (!extension.empty() && ReadString(HKEY_CLASSES_ROOT, extension, nullptr, &progId) == ERROR_SUCCESS &&
       !progId.empty() && progId != TEXT("*") && KeyExists(HKEY_CLASSES_ROOT, progId))
     keys.push_back(progId);
   return keys;
 }
 
-bool HandlerKeyClsid(const WideString &value, const WideString &name, CLSID *out) {
+bool HandlerKeyClsid(const std::u16string &value, const std::u16string &name, CLSID *out) {
   return ParseClsid(value, out) || ParseClsid(name, out);
 }
 
 bool ItemHasHandler(const SelectedItem &item, const CLSID &clsid) {
-  for (const WideString &classKey : ApplicableClassKeys(item))
+  for (const std::u16string &classKey : ApplicableClassKeys(item))
     for (const HandlerKey &key : ReadHandlerKeys(kMergedClasses, classKey))
       if (key.hasClsid && IsEqualCLSID(key.clsid, clsid)) return true;
   return false;
 }
 
-WideString HandlersPath(const WideString &classKey) { return classKey + TEXT("\\ShellEx\\ContextMenuHandlers"); }
+std::u16string HandlersPath(const std::u16string &classKey) { return classKey + TEXT("\\ShellEx\\ContextMenuHandlers"); }
 
-std::vector<HandlerKey> ReadHandlerKeys(const ClassesView &view, const WideString &classKey) {
+std::vector<HandlerKey> ReadHandlerKeys(const ClassesView &view, const std::u16string &classKey) {
   std::vector<HandlerKey> keys;
-  const WideString path = view.prefix + HandlersPath(classKey);
-  for (const WideString &name : SubkeyNames(view.root, path)) {
+  const std::u16string path = view.prefix + HandlersPath(classKey);
+  for (const std::u16string &name : SubkeyNames(view.root, path)) {
     HandlerKey key;
     key.classKey = classKey;
     key.name = name;
@@ -80,7 +80,7 @@ std::vector<HandlerKey> ReadHandlerKeys(const ClassesView &view, const WideStrin
 std::vector<HandlerKey> SelectionHandlers(const std::vector<SelectedItem> &items, std::vector<HandlerKey> *unusable) {
   std::vector<HandlerKey> handlers;
   if (items.empty()) return handlers;
-  for (const WideString &classKey : ApplicableClassKeys(items[0])) {
+  for (const std::u16string &classKey : ApplicableClassKeys(items[0])) {
     for (const HandlerKey &key : ReadHandlerKeys(kMergedClasses, classKey)) {
       if (!key.hasClsid) {
         NoteUnusable(key, unusable);
@@ -97,8 +97,8 @@ std::vector<HandlerKey> SelectionHandlers(const std::vector<SelectedItem> &items
   return handlers;
 }
 
-WideString ClsidText(const CLSID &clsid) {
+std::u16string ClsidText(const CLSID &clsid) {
   WCHAR text[39];
-  if (StringFromGUID2(clsid, text, 39) == 0) return WideString();
+  if (StringFromGUID2(clsid, text, 39) == 0) return std::u16string();
   return text;
 }

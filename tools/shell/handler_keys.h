@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "selection.h"
-#include "text_convert.h"
+#include "wide_text.h"
 
 // Where classes are read: HKEY_CLASSES_ROOT (per-user entries winning over the
 // machine's), or one of its two halves directly.
@@ -34,32 +34,32 @@ extern const ClassesView kMachineClasses;  // HKEY_LOCAL_MACHINE\Software\Classe
 extern const ClassesView kUserClasses;     // HKEY_CURRENT_USER\Software\Classes
 
 // A file name's extension with its dot (".txt"), or empty when it has none.
-WideString FileExtension(const WideString &path);
+std::u16string FileExtension(const std::u16string &path);
 
 // The class keys that apply to `item`, read through HKEY_CLASSES_ROOT.
-std::vector<WideString> ApplicableClassKeys(const SelectedItem &item);
+std::vector<std::u16string> ApplicableClassKeys(const SelectedItem &item);
 
 // One subkey of <class>\ShellEx\ContextMenuHandlers.
 struct HandlerKey {
-  WideString classKey;
-  WideString name;
-  WideString value;       // the default value; empty when missing
+  std::u16string classKey;
+  std::u16string name;
+  std::u16string value;       // the default value; empty when missing
   bool hasClsid = false;  // the value, else the name, is a CLSID in braces
   CLSID clsid = {};
 };
 
 // The CLSID a handler key names: its default value, else its name, when that
 // is a CLSID in braces. Returns false when neither is.
-bool HandlerKeyClsid(const WideString &value, const WideString &name, CLSID *out);
+bool HandlerKeyClsid(const std::u16string &value, const std::u16string &name, CLSID *out);
 
 // True when some handler key of `item`, read through HKEY_CLASSES_ROOT, names `clsid`.
 bool ItemHasHandler(const SelectedItem &item, const CLSID &clsid);
 
 // "<classKey>\ShellEx\ContextMenuHandlers".
-WideString HandlersPath(const WideString &classKey);
+std::u16string HandlersPath(const std::u16string &classKey);
 
 // The handler keys of `classKey` in `view`, in enumeration order.
-std::vector<HandlerKey> ReadHandlerKeys(const ClassesView &view, const WideString &classKey);
+std::vector<HandlerKey> ReadHandlerKeys(const ClassesView &view, const std::u16string &classKey);
 
 // The handlers of the selection by the rule above, read through
 // HKEY_CLASSES_ROOT. Handler keys that name no CLSID are appended to
@@ -67,4 +67,4 @@ std::vector<HandlerKey> ReadHandlerKeys(const ClassesView &view, const WideStrin
 std::vector<HandlerKey> SelectionHandlers(const std::vector<SelectedItem> &items, std::vector<HandlerKey> *unusable);
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
-WideString ClsidText(const CLSID &clsid);
+std::u16string ClsidText(const CLSID &clsid);

@@ -6,7 +6,7 @@
 namespace {
 
 std::string HandlerName(const HandlerKey &key) {
-  return WideToUtf8(key.name) + " " + WideToUtf8(ClsidText(key.clsid)) + " (" + WideToUtf8(key.classKey) + ")";
+  return tools::Narrow(key.name) + " " + tools::Narrow(ClsidText(key.clsid)) + " (" + tools::Narrow(key.classKey) + ")";
 }
 
 }  // namespace
@@ -72,7 +72,7 @@ bool BuildContextMenu(const std::vector<SelectedItem> &items, UINT flags, Contex
     errors << "shell: CreatePopupMenu failed: " << tools::Win32ErrorText(GetLastError()) << "\n";
     return false;
   }
-  std::vector<WideString> paths;
+  std::vector<std::u16string> paths;
   for (const SelectedItem &item : items) paths.push_back(item.path);
   IDataObject *selection = nullptr;
   if (HRESULT hr = CreateDropDataObject(paths, &selection); FAILED(hr)) {
@@ -82,8 +82,8 @@ bool BuildContextMenu(const std::vector<SelectedItem> &items, UINT flags, Contex
   std::vector<HandlerKey> unusable;
   const std::vector<HandlerKey> handlers = SelectionHandlers(items, &unusable);
   for (const HandlerKey &key : unusable)
-    errors << "shell: skipped handler key " << WideToUtf8(key.classKey) << "\\ShellEx\\ContextMenuHandlers\\"
-           << WideToUtf8(key.name) << ": it names no CLSID\n";
+    errors << "shell: skipped handler key " << tools::Narrow(key.classKey) << "\\ShellEx\\ContextMenuHandlers\\"
+           << tools::Narrow(key.name) << ": it names no CLSID\n";
   for (const HandlerKey &key : handlers) {
     const Activation activation = ActivateHandler(key.clsid, selection);
     if (FAILED(activation.create)) {

@@ -15,7 +15,7 @@ std::string ItemText(HMENU menu, UINT position) {
   info.dwTypeData = text.data();
   info.cch = static_cast<UINT>(text.size());
   if (!GetMenuItemInfoW(menu, position, TRUE, &info)) return std::string();
-  return WideToUtf8(text.data());
+  return tools::Narrow(text.data());
 }
 
 std::string HelpText(const ContextMenu &owner, UINT id) {
@@ -26,7 +26,7 @@ std::string HelpText(const ContextMenu &owner, UINT id) {
                                              reinterpret_cast<CHAR *>(help), kHelpUnits)))
     return std::string();
   help[kHelpUnits - 1] = 0;
-  return WideToUtf8(help);
+  return tools::Narrow(help);
 }
 
 void ReadLevel(const ContextMenu &owner, HMENU menu, int depth, const std::string &parents,

@@ -53,7 +53,7 @@ DWORD ResolveItem(const std::string &path, SelectedItem *out) {
   if (!AbsolutePath(path, &absolute)) return ERROR_PATH_NOT_FOUND;
   struct stat st;
   if (stat(absolute.c_str(), &st) != 0) return ERROR_FILE_NOT_FOUND;
-  if (!Utf8ToWide(absolute, &out->path)) return ERROR_NO_UNICODE_TRANSLATION;
+  if (!tools::WidenExact(absolute, &out->path)) return ERROR_NO_UNICODE_TRANSLATION;
   if (!S_ISDIR(st.st_mode))
     out->kind = ItemKind::File;
   else

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "text_convert.h"
+#include "wide_text.h"
 
 enum class ItemKind { File, Directory, Drive };
 
 struct SelectedItem {
-  WideString path;  // absolute, without "." or ".." parts, repeated or trailing '/'
+  std::u16string path;  // absolute, without "." or ".." parts, repeated or trailing '/'
   ItemKind kind = ItemKind::File;
 };
 

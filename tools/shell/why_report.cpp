@@ -36,33 +36,33 @@ std::string Join(const std::vector<std::string> &parts) {
   return joined;
 }
 
-std::string ValueText(const WideString &value) {
-  return value.empty() ? "(no default value)" : "\"" + WideToUtf8(value) + "\"";
+std::string ValueText(const std::u16string &value) {
+  return value.empty() ? "(no default value)" : "\"" + tools::Narrow(value) + "\"";
 }
 
-void WriteSelection(const std::vector<SelectedItem> &items, std::vector<WideString> *classKeys, std::ostream &out) {
+void WriteSelection(const std::vector<SelectedItem> &items, std::vector<std::u16string> *classKeys, std::ostream &out) {
   out << "Selection:\n";
   for (const SelectedItem &item : items) {
-    out << "  " << WideToUtf8(item.path) << " (" << ItemKindName(item.kind) << ")\n";
+    out << "  " << tools::Narrow(item.path) << " (" << ItemKindName(item.kind) << ")\n";
     if (item.kind == ItemKind::File) {
-      const WideString extension = FileExtension(item.path);
-      WideString progId;
+      const std::u16string extension = FileExtension(item.path);
+      std::u16string progId;
       if (extension.empty())
         out << "    no extension\n";
       else if (ReadString(HKEY_CLASSES_ROOT, extension, nullptr, &progId) != ERROR_SUCCESS || progId.empty())
-        out << "    extension " << WideToUtf8(extension) << ": no ProgID (HKEY_CLASSES_ROOT\\" << WideToUtf8(extension)
+        out << "    extension " << tools::Narrow(extension) << ": no ProgID (HKEY_CLASSES_ROOT\\" << tools::Narrow(extension)
             << " has no default value)\n";
       else if (!KeyExists(HKEY_CLASSES_ROOT, progId))
-        out << "    extension " << WideToUtf8(extension) << ": ProgID " << WideToUtf8(progId)
+        out << "    extension " << tools::Narrow(extension) << ": ProgID " << tools::Narrow(progId)
             << " has no key of its own\n";
       else
-        out << "    extension " << WideToUtf8(extension) << ": ProgID " << WideToUtf8(progId) << "\n";
+        out << "    extension " << tools::Narrow(extension) << ": ProgID " << tools::Narrow(progId) << "\n";
     }
     std::vector<std::string> names;
-    for (const WideString &key : ApplicableClassKeys(item)) {
-      names.push_back(WideToUtf8(key));
+    for (const std::u16string &key : ApplicableClassKeys(item)) {
+      names.push_back(tools::Narrow(key));
       bool known = false;
-      for (const WideString &seen : *classKeys) known = known || lstrcmpiW(seen.c_str(), key.c_str()) == 0;
+      for (const std::u16string &seen : *classKeys) known = known || lstrcmpiW(seen.c_str(), key.c_str()) == 0;
       if (!known) classKeys->push_back(key);
     }
     out << "    handler keys: " << Join(names) << "\n";
@@ -79,22 +79,22 @@ void NoteUse(const CLSID &clsid, const std::string &where, std::vector<HandlerUs
   uses->push_back(HandlerUse{clsid, {where}});
 }
 
-void WriteClassKey(const WideString &classKey, std::vector<HandlerUse> *uses, std::ostream &out) {
-  const WideString path = HandlersPath(classKey);
-  out << "Class key " << WideToUtf8(classKey) << " (" << WideToUtf8(path) << "):\n";
-  const std::vector<WideString> names = SplitSubkeyNames(path);
+void WriteClassKey(const std::u16string &classKey, std::vector<HandlerUse> *uses, std::ostream &out) {
+  const std::u16string path = HandlersPath(classKey);
+  out << "Class key " << tools::Narrow(classKey) << " (" << tools::Narrow(path) << "):\n";
+  const std::vector<std::u16string> names = SplitSubkeyNames(path);
   if (names.empty()) out << "  no handlers registered in either half\n";
-  for (const WideString &name : names) {
+  for (const std::u16string &name : names) {
     const SplitKey key = ReadSplitKey(path + TEXT("\\") + name);
-    out << "  " << WideToUtf8(name) << "\n";
+    out << "  " << tools::Narrow(name) << "\n";
     if (key.machine.present) out << "    " << kMachine << ": " << ValueText(key.machine.value) << "\n";
     if (key.user.present)
       out << "    " << kUser << ": " << ValueText(key.user.value)
           << (key.userHidesMachine() ? " (per-user; hides the machine's)" : " (per-user)") << "\n";
     CLSID clsid;
     if (HandlerKeyClsid(key.winner().value, name, &clsid)) {
-      out << "    CLSID " << WideToUtf8(ClsidText(clsid)) << "\n";
-      NoteUse(clsid, WideToUtf8(name) + " under " + WideToUtf8(classKey), uses);
+      out << "    CLSID " << tools::Narrow(ClsidText(clsid)) << "\n";
+      NoteUse(clsid, tools::Narrow(name) + " under " + tools::Narrow(classKey), uses);
     } else {
       out << "    names no CLSID: skipped\n";
     }
@@ -102,18 +102,18 @@ void WriteClassKey(const WideString &classKey, std::vector<HandlerUse> *uses, st
 }
 
 // The server registration; returns the winning path ("" when none), quotes removed.
-WideString WriteServer(const CLSID &clsid, std::ostream &out) {
-  const WideString path = TEXT("CLSID\\") + ClsidText(clsid) + TEXT("\\InprocServer32");
+std::u16string WriteServer(const CLSID &clsid, std::ostream &out) {
+  const std::u16string path = TEXT("CLSID\\") + ClsidText(clsid) + TEXT("\\InprocServer32");
   const SplitKey server = ReadSplitKey(path);
-  out << "  InprocServer32 (" << WideToUtf8(path) << "):\n";
+  out << "  InprocServer32 (" << tools::Narrow(path) << "):\n";
   if (!server.present()) out << "    registered in neither half\n";
   for (const auto &[half, name] : {std::pair{&server.machine, kMachine}, std::pair{&server.user, kUser}}) {
     if (!half->present) continue;
     out << "    " << name << ": " << ValueText(half->value) << ", ThreadingModel "
-        << (half->threadingModel.empty() ? "(none)" : WideToUtf8(half->threadingModel))
+        << (half->threadingModel.empty() ? "(none)" : tools::Narrow(half->threadingModel))
         << (half == &server.user && server.userHidesMachine() ? " (per-user; hides the machine's)" : "") << "\n";
   }
-  WideString file = server.present() ? server.winner().value : WideString();
+  std::u16string file = server.present() ? server.winner().value : std::u16string();
   // Paths are sometimes registered in quotation marks.
   if (file.size() >= 2 && file.front() == u'"' && file.back() == u'"') file = file.substr(1, file.size() - 2);
   return file;
@@ -121,7 +121,7 @@ WideString WriteServer(const CLSID &clsid, std::ostream &out) {
 
 // The library and activation steps. Returns why the handler adds nothing, or
 // "" with *count set to the items it added.
-std::string WriteActivation(const CLSID &clsid, const WideString &file, const std::vector<SelectedItem> &items,
+std::string WriteActivation(const CLSID &clsid, const std::u16string &file, const std::vector<SelectedItem> &items,
                             UINT flags, int *count, std::ostream &out) {
   const DWORD attributes = GetFileAttributesW(file.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -150,7 +150,7 @@ std::string WriteActivation(const CLSID &clsid, const WideString &file, const st
     if (FAILED(hr)) reason = "its library gives no class object";
   }
   if (reason.empty()) {
-    std::vector<WideString> paths;
+    std::vector<std::u16string> paths;
     for (const SelectedItem &item : items) paths.push_back(item.path);
     IDataObject *selection = nullptr;
     if (HRESULT hr = CreateDropDataObject(paths, &selection); FAILED(hr))
@@ -191,11 +191,11 @@ std::string WriteActivation(const CLSID &clsid, const WideString &file, const st
 }
 
 void WriteHandler(const HandlerUse &use, const std::vector<SelectedItem> &items, UINT flags, std::ostream &out) {
-  out << "Handler " << WideToUtf8(ClsidText(use.clsid)) << "\n";
+  out << "Handler " << tools::Narrow(ClsidText(use.clsid)) << "\n";
   out << "  handler keys: " << Join(use.keys) << "\n";
   std::vector<std::string> missing;
   for (const SelectedItem &item : items)
-    if (!ItemHasHandler(item, use.clsid)) missing.push_back(WideToUtf8(item.path));
+    if (!ItemHasHandler(item, use.clsid)) missing.push_back(tools::Narrow(item.path));
   if (missing.empty())
     out << "  registered for every selected item\n";
   else
@@ -203,7 +203,7 @@ void WriteHandler(const HandlerUse &use, const std::vector<SelectedItem> &items,
 
   std::string reason;
   int count = 0;
-  const WideString file = WriteServer(use.clsid, out);
+  const std::u16string file = WriteServer(use.clsid, out);
   if (file.empty())
     reason = "no InprocServer32 names its library";
   else
@@ -218,11 +218,11 @@ void WriteHandler(const HandlerUse &use, const std::vector<SelectedItem> &items,
 }  // namespace
 
 void WriteWhyReport(const std::vector<SelectedItem> &items, UINT flags, std::ostream &out) {
-  std::vector<WideString> classKeys;
+  std::vector<std::u16string> classKeys;
   WriteSelection(items, &classKeys, out);
   out << "QueryContextMenu flags: " << Hex(flags) << "\n";
   std::vector<HandlerUse> uses;
-  for (const WideString &classKey : classKeys) WriteClassKey(classKey, &uses, out);
+  for (const std::u16string &classKey : classKeys) WriteClassKey(classKey, &uses, out);
   if (uses.empty()) out << "No handler key names a CLSID: the menu gets no items from handlers.\n";
   for (const HandlerUse &use : uses) WriteHandler(use, items, flags, out);
 }
