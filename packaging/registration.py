@@ -20,6 +20,14 @@ HIVES = {"HKEY_LOCAL_MACHINE": ("HKLM", 2), "HKEY_CURRENT_USER": ("HKCU", 1)}
 FILE_KEY = "tovincopyshl.dll"
 FILE_REF = f"[#{FILE_KEY}]"
 FOLDER_REF = "[INSTALLDIR]"
+# The 32-bit DLL an x64 package carries beside the 64-bit one.
+FILE32_KEY = "tovincopyshl32.dll"
+FILE32_REF = f"[#{FILE32_KEY}]"
+FOLDER32_REF = "[INSTALLDIR32]"
+# The subkeys of Software\Classes of which 64-bit Windows keeps a copy per
+# registry view; every other key of the classes is one copy that 32-bit and
+# 64-bit components both see.
+REDIRECTED_CLASSES = {"clsid", "directshow", "interface", "media type", "mediafoundation"}
 # The registry scripts' keys of a type library's file: TypeLib\{libid}\<version>\<lcid>\win32.
 TYPELIB_FILE_KEY = re.compile(r"(\\TypeLib\\\{[0-9A-Fa-f-]+\}\\[^\\]+\\[0-9A-Fa-f]+\\)win32$", re.IGNORECASE)
 
@@ -38,6 +46,11 @@ Op = collections.namedtuple("Op", "action key name type data")
 Row = collections.namedtuple("Row", "root key name value")
 
 Registration = collections.namedtuple("Registration", "ops removed")
+
+# The per-user packages' settings: component, the property that gives the
+# value (the component is installed only when it is set) and the row written.
+SETTINGS = {name: (name.upper(), Row(1, "Software\\Tovin Copy", name, f"[{name.upper()}]"))
+            for name in ("CopyApp", "CopyBmp")}
 
 
 def _unquote(text, where):
@@ -157,13 +170,13 @@ def _formatted(text):
     return re.sub(r"[\[\]]", lambda m: f"[\\{m.group(0)}]", text)
 
 
-def rows(registration, library, platform):
-    """The Registry table rows of the package for `platform` ("x86" or "x64"):
+def rows(registration, library, platform, file_ref=FILE_REF, folder_ref=FOLDER_REF):
+    """The Registry table rows of the DLL for `platform` ("x86" or "x64"):
     every value the registration writes, the library's path as the installed
-    file and its folder as the install folder; type-library file keys under
-    win64 for x64; an empty key created where the registration creates one
-    without values or subkeys; and a removing row for each key the
-    unregistration removes."""
+    file `file_ref` and its folder as the install folder `folder_ref`;
+    type-library file keys under win64 for x64; an empty key created where the
+    registration creates one without values or subkeys; and a removing row for
+    each key the unregistration removes."""
     library = pathlib.Path(library).resolve()
     library, folder = str(library), str(library.parent)
     keys = [op.key for op in registration.ops if op.action == "key"]
@@ -190,9 +203,9 @@ def rows(registration, library, platform):
         if op.type != REG_SZ:
             raise RegistrationError(f"{op.key} {op.name or '@'}: type {op.type} is not carried by the packages")
         if op.data == library:
-            value = FILE_REF
+            value = file_ref
         elif op.data == folder:
-            value = FOLDER_REF
+            value = folder_ref
         elif folder in op.data:
             raise RegistrationError(f"{op.key} {op.name or '@'}: the build folder inside {op.data!r}")
         else:
@@ -205,6 +218,49 @@ def rows(registration, library, platform):
         if path not in keys:
             raise RegistrationError(f"unregistration removes {path}, which registration did not create")
         out.append(Row(*key_of(path), "-", None))
+    return out
+
+
+def redirected(row):
+    """Whether a 32-bit component on 64-bit Windows writes `row` into a copy of
+    its own (the 32-bit registry view) rather than the key 64-bit code sees."""
+    parts = row.key.lower().split("\\")
+    if parts[0] != "software":
+        return False
+    if len(parts) > 1 and parts[1] == "classes":
+        return len(parts) > 2 and parts[2] in REDIRECTED_CLASSES
+    return row.root == HIVES["HKEY_LOCAL_MACHINE"][1]
+
+
+def components(registration, library, platform):
+    """The Registry rows of each component of the package for `platform`:
+    "Server" (the package's own DLL and its class), "Shared" (the keys both
+    registry views share, written once) and, for x64, "Server32" (the 32-bit
+    DLL's class in the 32-bit view). The x64 package's rows are the merge of
+    the rows of both architectures, checked against each."""
+    native = rows(registration, library, platform)
+    out = {"Server": [r for r in native if redirected(r)], "Shared": [r for r in native if not redirected(r)]}
+    if platform != "x64":
+        return out
+    wow = rows(registration, library, "x86", FILE32_REF, FOLDER32_REF)
+    out["Server32"] = [r for r in wow if redirected(r)]
+    shared = {(r.root, r.key, r.name): r for r in out["Shared"]}
+    for row in wow:
+        if redirected(row):
+            continue
+        same = shared.get((row.root, row.key, row.name))
+        if same is None:
+            out["Shared"].append(row)
+            shared[(row.root, row.key, row.name)] = row
+        elif same.value != row.value and (same.value, row.value) != (FOLDER_REF, FOLDER32_REF):
+            raise RegistrationError(f"{row.key} {row.name or '@'}: the architectures share the key "
+                                    f"but write {same.value!r} and {row.value!r}")
+    for arch, table, server in (("x64", native, "Server"), ("x86", wow, "Server32")):
+        merged = set(out[server]) | {r._replace(value=FOLDER32_REF) if r.value == FOLDER_REF else r
+                                    for r in out["Shared"]} | set(out["Shared"])
+        lost = [r for r in table if r not in merged]
+        if lost:
+            raise RegistrationError(f"the merged rows lack the {arch} rows {lost}")
     return out
 
 
@@ -237,5 +293,10 @@ def wix_include(table, key_path):
 
 
 def key_path_row(table):
-    """The row a per-user component keeps as its key path: the class's server."""
-    return next(r for r in table if r.key.endswith("\\InprocServer32") and r.name is None)
+    """The row a component without a file keeps as its key path: the class's
+    server where the component writes it, else its first value."""
+    values = [r for r in table if r.name not in ("-", "+")]
+    server = [r for r in values if r.key.endswith("\\InprocServer32") and r.name is None]
+    if not (server or values):
+        raise RegistrationError("a component without a value to keep as its key path")
+    return (server or values)[0]
