@@ -47,9 +47,11 @@ Row = collections.namedtuple("Row", "root key name value")
 
 Registration = collections.namedtuple("Registration", "ops removed")
 
-# The per-user packages' settings: component, the property that gives the
-# value (the component is installed only when it is set) and the row written.
-SETTINGS = {name: (name.upper(), Row(1, "Software\\Tovin Copy", name, f"[{name.upper()}]"))
+# The per-user packages' settings: component, its condition and the row
+# written. The component is installed only when its property is given; the
+# condition holds on removal too, so that an uninstall without the property
+# still takes the value away.
+SETTINGS = {name: (f'{name.upper()} OR REMOVE~="ALL"', Row(1, "Software\\Tovin Copy", name, f"[{name.upper()}]"))
             for name in ("CopyApp", "CopyBmp")}
 
 

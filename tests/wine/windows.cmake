@@ -1,8 +1,12 @@
 # The programs of the Wine stages (tests/wine/stage-*): the road host that
 # plays the file manager against the registered library, the stand-in
-# application it starts, and the registry reader the stages check rows with.
+# application it starts, the registry reader the stages check rows with, and
+# the holder that keeps a DLL loaded through an upgrade.
 set(dir ${CMAKE_SOURCE_DIR}/tests/wine/road)
 add_executable(standin ${dir}/standin.cpp)
+
+add_executable(hold ${dir}/hold.cpp)
+target_link_options(hold PRIVATE -municode)
 
 add_executable(keys ${dir}/keys.cpp)
 target_link_options(keys PRIVATE -municode)
