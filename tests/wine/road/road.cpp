@@ -90,9 +90,9 @@ Text ReadUtf16File(const Text &path) {
   return Text(buffer, read / sizeof(WCHAR));
 }
 
-// The file's contents once it appears, waiting up to ten seconds.
+// The file's contents once it appears, waiting up to thirty seconds: a loaded machine starts Wine processes slowly.
 Text WaitForFile(const Text &path) {
-  for (int i = 0; i < 1000 && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
+  for (int i = 0; i < 3000 && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
   return ReadUtf16File(path);
 }
 
