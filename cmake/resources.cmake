@@ -21,6 +21,18 @@ set(TOVINCOPYSHL_RESOURCES ${CMAKE_SOURCE_DIR}/resources)
 set(TOVINCOPYSHL_GENERATED ${CMAKE_BINARY_DIR}/resources)
 file(MAKE_DIRECTORY ${TOVINCOPYSHL_GENERATED})
 
+# The version of project() in CMakeLists.txt, for the version block of the
+# resource script; scripts/check-dll reads the text form from this file too.
+if(NOT PROJECT_VERSION MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+$")
+  message(FATAL_ERROR "project() VERSION must have four parts a.b.c.d, not '${PROJECT_VERSION}'")
+endif()
+set(TOVINCOPYSHL_VERSION_HEADER ${TOVINCOPYSHL_GENERATED}/version.h)
+file(CONFIGURE OUTPUT ${TOVINCOPYSHL_VERSION_HEADER} CONTENT [[
+// Written by cmake/resources.cmake from project(VERSION) in CMakeLists.txt.
+#define TOVINCOPYSHL_VERSION @PROJECT_VERSION_MAJOR@,@PROJECT_VERSION_MINOR@,@PROJECT_VERSION_PATCH@,@PROJECT_VERSION_TWEAK@
+#define TOVINCOPYSHL_VERSION_TEXT "@PROJECT_VERSION@"
+]] @ONLY)
+
 set(TOVINCOPYSHL_TLB ${TOVINCOPYSHL_GENERATED}/tovincopyshl.tlb)
 set(TOVINCOPYSHL_RES ${TOVINCOPYSHL_GENERATED}/tovincopyshl.res)
 
@@ -48,6 +60,8 @@ add_custom_command(
   COMMAND ${TOVINCOPYSHL_WINDRES} -I ${TOVINCOPYSHL_RESOURCES} -I ${TOVINCOPYSHL_GENERATED}
           -i ${TOVINCOPYSHL_RESOURCES}/tovincopyshl.rc -O res -o ${TOVINCOPYSHL_RES}
   DEPENDS ${TOVINCOPYSHL_RESOURCES}/tovincopyshl.rc
+          ${TOVINCOPYSHL_RESOURCES}/resource.h
+          ${TOVINCOPYSHL_VERSION_HEADER}
           ${TOVINCOPYSHL_RESOURCES}/appid.rgs
           ${TOVINCOPYSHL_RESOURCES}/tovincopyshl_ext.rgs
           ${TOVINCOPYSHL_TLB}

@@ -3,19 +3,14 @@
 #include "module/module.h"
 #include "module/object_map_registration.h"
 #include "module/thread_locale.h"
-
-namespace {
-
-constexpr UINT kAppIdScript = 101;
-
-}  // namespace
+#include "resources/resource.h"
 
 // Scripts are stored as 8-bit text and decoded with the thread's ANSI code
 // page: under the system default locale they read the same whoever runs them.
 HRESULT CModuleBase::RegisterServer(BOOL registerTypeLibrary) {
   CThreadLocaleSwitch locale(LOCALE_SYSTEM_DEFAULT);
   const ReplacementPair appId[] = {{TEXT("APPID"), AppIdText()}, {nullptr, nullptr}};
-  HRESULT hr = ApplyScriptResource(kAppIdScript, TRUE, appId);
+  HRESULT hr = ApplyScriptResource(IDR_APPID_SCRIPT, TRUE, appId);
   if (FAILED(hr)) return hr;
   return RegisterObjectMap(objectMap, registerTypeLibrary);
 }
@@ -26,6 +21,6 @@ HRESULT CModuleBase::UnregisterServer(BOOL unregisterTypeLibrary) {
   CThreadLocaleSwitch locale(LOCALE_SYSTEM_DEFAULT);
   HRESULT hr = UnregisterObjectMap(objectMap, unregisterTypeLibrary);
   const ReplacementPair appId[] = {{TEXT("APPID"), AppIdText()}, {nullptr, nullptr}};
-  HRESULT appIdResult = ApplyScriptResource(kAppIdScript, FALSE, appId);
+  HRESULT appIdResult = ApplyScriptResource(IDR_APPID_SCRIPT, FALSE, appId);
   return FAILED(hr) ? hr : appIdResult;
 }

@@ -1,11 +1,9 @@
 #include "shellext/tovincopyshl_ext.h"
 
 #include "module/tovincopyshl_module.h"
+#include "resources/resource.h"
 
 namespace {
-
-// The "REGISTRY" resource with the class's keys and its handler keys.
-constexpr UINT kClassScript = 102;
 
 const InterfaceMapEntry extensionInterfaceMap[] = {
     {&IID_IShellExtInit, InterfaceOffset<IShellExtInit, CTovinCopyShlExt>(), SimpleInterfaceRow()},
@@ -20,7 +18,7 @@ CTovinCopyShlExt::CTovinCopyShlExt() { targetPath[0] = 0; }
 const InterfaceMapEntry *CTovinCopyShlExt::GetInterfaceMap() { return extensionInterfaceMap; }
 
 HRESULT WINAPI CTovinCopyShlExt::UpdateRegistry(BOOL registering) {
-  return tovincopyshlModule.ApplyScriptResource(kClassScript, registering);
+  return tovincopyshlModule.ApplyScriptResource(IDR_CLASS_SCRIPT, registering);
 }
 
 void CTovinCopyShlExt::FinalRelease() { menuBitmaps_.DeleteAll(); }
