@@ -30,12 +30,6 @@ add_custom_command(
   VERBATIM)
 set_source_files_properties(${TOVINCOPYSHL_RES_OBJECT} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
 
-# The same list the Linux build globs.
-file(GLOB TOVINCOPYSHL_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/module/*.cpp
-  ${CMAKE_SOURCE_DIR}/registrar/*.cpp
-  ${CMAKE_SOURCE_DIR}/shellext/*.cpp)
-
 # The .def maps each export to its i386 __stdcall symbol; x86_64 has one
 # calling convention and undecorated symbols, so there the mapping goes.
 set(TOVINCOPYSHL_DEF ${CMAKE_SOURCE_DIR}/module/tovincopyshl.def)
@@ -48,6 +42,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   file(CONFIGURE OUTPUT ${TOVINCOPYSHL_DEF} CONTENT "${def}" @ONLY)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/module/tovincopyshl.def)
 endif()
+# TOVINCOPYSHL_SOURCES: the list CMakeLists.txt globs for both builds.
 add_library(tovincopyshl SHARED ${TOVINCOPYSHL_SOURCES} ${TOVINCOPYSHL_DEF} ${TOVINCOPYSHL_RES_OBJECT})
 set_target_properties(tovincopyshl PROPERTIES PREFIX "" OUTPUT_NAME tovincopyshl DEFINE_SYMBOL "")
 target_include_directories(tovincopyshl PRIVATE ${CMAKE_SOURCE_DIR})
