@@ -5,17 +5,17 @@
 
 #include "platform_seams.h"
 #include "shellext/settings.h"
+#include "support/key_handle.h"
 
 namespace {
 
 const char16_t kKey[] = u"Software\\Tovin Copy";
 
 void Store(const void *data, DWORD bytes) {
-  HKEY key = nullptr;
+  testing_registry::KeyHandle key;
   ASSERT_EQ(ERROR_SUCCESS,
-            RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, u"CopyBmp", 0, REG_SZ, static_cast<const BYTE *>(data), bytes));
-  RegCloseKey(key);
+            RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr));
+  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.get(), u"CopyBmp", 0, REG_SZ, static_cast<const BYTE *>(data), bytes));
 }
 
 // Stores `bytes` from a buffer that goes on with a unit that is not NUL, so

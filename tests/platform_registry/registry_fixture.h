@@ -1,6 +1,7 @@
 // Shared helpers of the registry tests: a fresh registry state per test, an
-// owning key handle, and short forms of the common calls. Written against the
-// SDK's names only, so the tables run under the substitute and on Windows.
+// owning key handle (support/key_handle.h), and short forms of the common
+// calls. Written against the SDK's names only, so the tables run under the
+// substitute and on Windows.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <windows.h>
 
 #include "support/fresh_state.h"
+#include "support/key_handle.h"
 #include "support/text.h"
 
 namespace registry_test {
@@ -20,38 +22,7 @@ using testing_text::U16;
 using testing_text::U8;
 using testing_text::WideString;
 
-// Owns one open key handle; closes it on destruction.
-class Key {
- public:
-  Key() = default;
-  explicit Key(HKEY key) : key_(key) {}
-  ~Key() { Close(); }
-  Key(const Key &) = delete;
-  Key &operator=(const Key &) = delete;
-  Key(Key &&other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-  Key &operator=(Key &&other) noexcept {
-    if (this != &other) {
-      Close();
-      key_ = std::exchange(other.key_, nullptr);
-    }
-    return *this;
-  }
-  HKEY get() const { return key_; }
-  // Gives up ownership without closing.
-  HKEY release() { return std::exchange(key_, nullptr); }
-  HKEY *out() {
-    Close();
-    return &key_;
-  }
-  explicit operator bool() const { return key_ != nullptr; }
-  void Close() {
-    if (key_) RegCloseKey(key_);
-    key_ = nullptr;
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
+using Key = testing_registry::KeyHandle;
 
 // Each test starts from the fresh state (support/fresh_state.h) and leaves no
 // keys behind. A Windows registry is never empty: tests look at their own keys.

@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/key_handle.h"
 #include "tests/support/text.h"
 
 namespace registry_listing {
 
 using testing_text::U16;
 using testing_text::U8;
+using testing_registry::KeyHandle;
 
 struct RawValue {
   LONG code = ERROR_FILE_NOT_FOUND;
@@ -23,25 +25,22 @@ struct RawValue {
 // Reads `name` (null: the default value) of root\path.
 inline RawValue ReadValue(HKEY root, const std::basic_string<WCHAR> &path, const WCHAR *name) {
   RawValue value;
-  HKEY key = nullptr;
-  value.code = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key);
+  KeyHandle key;
+  value.code = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.out());
   if (value.code != ERROR_SUCCESS) return value;
   DWORD size = 0;
-  value.code = RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size);
+  value.code = RegQueryValueExW(key.get(), name, nullptr, &value.type, nullptr, &size);
   if (value.code == ERROR_SUCCESS) {
     value.bytes.resize(size);
-    value.code = RegQueryValueExW(key, name, nullptr, &value.type, value.bytes.data(), &size);
+    value.code = RegQueryValueExW(key.get(), name, nullptr, &value.type, value.bytes.data(), &size);
     value.bytes.resize(size);
   }
-  RegCloseKey(key);
   return value;
 }
 
 inline bool KeyExists(HKEY root, const std::basic_string<WCHAR> &path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  KeyHandle key;
+  return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
 }
 
 inline std::vector<BYTE> Utf16Bytes(const std::basic_string<WCHAR> &text) {
@@ -119,11 +118,9 @@ inline void ListKey(HKEY key, const std::string &prefix, std::vector<std::string
   for (const std::basic_string<WCHAR> &child : SubkeyNames(key)) {
     std::string childPath = prefix.empty() ? U8(child) : prefix + "\\" + U8(child);
     lines->push_back(childPath);
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(key, child.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
-      ListKey(opened, childPath, lines);
-      RegCloseKey(opened);
-    }
+    KeyHandle opened;
+    if (RegOpenKeyExW(key, child.c_str(), 0, KEY_READ, opened.out()) == ERROR_SUCCESS)
+      ListKey(opened.get(), childPath, lines);
   }
 }
 
@@ -133,10 +130,12 @@ inline void ListKey(HKEY key, const std::string &prefix, std::vector<std::string
 // the default value.
 inline std::vector<std::string> Listing(HKEY root, const std::basic_string<WCHAR> &path) {
   std::vector<std::string> lines;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.empty() ? nullptr : path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return lines;
-  ListKey(key, "", &lines);
-  if (key != root) RegCloseKey(key);
+  KeyHandle key;
+  if (RegOpenKeyExW(root, path.empty() ? nullptr : path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS)
+    return lines;
+  // Opened without a path, a predefined root may come back as itself, which is not ours to close.
+  if (key.get() == root) key.release();
+  ListKey(key ? key.get() : root, "", &lines);
   std::sort(lines.begin(), lines.end());
   return lines;
 }
@@ -144,15 +143,14 @@ inline std::vector<std::string> Listing(HKEY root, const std::basic_string<WCHAR
 // Creates root\path (with ancestors) and, when `name` is given, sets a REG_SZ value.
 inline void Seed(HKEY root, const std::basic_string<WCHAR> &path, const WCHAR *name = nullptr,
                  const std::basic_string<WCHAR> &text = TEXT("")) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) !=
+  KeyHandle key;
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, key.out(), nullptr) !=
       ERROR_SUCCESS)
     return;
   if (name) {
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+    RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
                    static_cast<DWORD>((text.size() + 1) * 2));
   }
-  RegCloseKey(key);
 }
 
 }  // namespace registry_listing

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/key_handle.h"
 #include "support/text.h"
 
 extern char **environ;
@@ -24,11 +25,11 @@ namespace shell_test {
 const char16_t kExtensionClsid[] = u"{1955A1E8-C828-42AF-A571-081D65B07B83}";
 
 void SetText(HKEY root, const std::u16string &path, const char16_t *name, const std::u16string &value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
+  testing_registry::KeyHandle key;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr));
+  RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
                  static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
-  RegCloseKey(key);
 }
 
 void RegisterExtension(HKEY root, const std::string &library) {

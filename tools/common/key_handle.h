@@ -10,6 +10,7 @@ namespace tools {
 class KeyHandle {
  public:
   KeyHandle() = default;
+  explicit KeyHandle(HKEY key) : key_(key) {}
   ~KeyHandle() { Close(); }
   KeyHandle(const KeyHandle &) = delete;
   KeyHandle &operator=(const KeyHandle &) = delete;
@@ -23,6 +24,9 @@ class KeyHandle {
   }
 
   HKEY get() const { return key_; }
+  explicit operator bool() const { return key_ != nullptr; }
+  // Gives up ownership without closing.
+  HKEY release() { return std::exchange(key_, nullptr); }
   // Closes any held key and gives the slot to write a new one to.
   HKEY *out() {
     Close();
