@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform_seams.h"
+#include "support/temp_directory.h"
 #include "support/text.h"
 
 using testing_text::U16;
@@ -27,17 +28,12 @@ class ProgramLaunch : public ::testing::Test {
  protected:
   void SetUp() override {
     seams::Reset();
-    char pattern[] = "/tmp/shell_execute_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(scratch_.path().empty());
+    dir_ = scratch_.path();
     output_ = dir_ + "/args.txt";
     setenv("ECHO_ARGS_OUTPUT", output_.c_str(), 1);
   }
-  void TearDown() override {
-    std::string command = "rm -rf '" + dir_ + "'";
-    (void)std::system(command.c_str());
-    unsetenv("ECHO_ARGS_OUTPUT");
-  }
+  void TearDown() override { unsetenv("ECHO_ARGS_OUTPUT"); }
 
   // Lines the helper wrote, waiting up to five seconds for it.
   std::vector<std::string> Output() {
@@ -60,6 +56,7 @@ class ProgramLaunch : public ::testing::Test {
                                                    params ? p.c_str() : nullptr, dir ? d.c_str() : nullptr, SW_SHOW));
   }
 
+  testing_files::TempDirectory scratch_;
   std::string dir_;
   std::string output_;
 };

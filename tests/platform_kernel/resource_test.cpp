@@ -17,6 +17,7 @@
 
 #include "platform_seams.h"
 #include "support/resource_module.h"
+#include "support/temp_directory.h"
 #include "support/text.h"
 
 using testing_resources::BuildElfWithSection;
@@ -70,13 +71,8 @@ class Resources : public ::testing::Test {
  protected:
   void SetUp() override {
     seams::Reset();
-    char pattern[] = "/tmp/resource_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory_ = pattern;
-  }
-  void TearDown() override {
-    for (const std::string &f : files_) unlink(f.c_str());
-    rmdir(directory_.c_str());
+    ASSERT_FALSE(scratch_.path().empty());
+    directory_ = scratch_.path();
   }
   // Writes a file into the test's directory; returns its path as UTF-16.
   WideString File(const std::string &contents) {
@@ -90,6 +86,7 @@ class Resources : public ::testing::Test {
   }
 
  private:
+  testing_files::TempDirectory scratch_;
   std::string directory_;
   std::vector<std::string> files_;
 };

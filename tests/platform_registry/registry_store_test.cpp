@@ -11,6 +11,7 @@
 
 #include "platform_seams.h"
 #include "registry_fixture.h"
+#include "support/temp_directory.h"
 
 namespace registry_test {
 namespace {
@@ -19,16 +20,10 @@ class RegistryFile : public RegistryTest {
  protected:
   void SetUp() override {
     RegistryTest::SetUp();
-    char pattern[] = "/tmp/registry_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(scratch_.path().empty());
+    dir_ = scratch_.path();
     file_ = dir_ + "/registry.db";
   }
-  void TearDown() override {
-    RegistryTest::TearDown();
-    std::filesystem::remove_all(dir_);
-  }
-
   // Runs the peer process on the same file and returns its output line.
   std::string Peer(const std::string &arguments, const std::string &environment = "") {
     std::string command = "TOVIN_REGISTRY_FILE='" + file_ + "' " + environment + " '" REGISTRY_PEER_PATH "' " + arguments;
@@ -43,6 +38,7 @@ class RegistryFile : public RegistryTest {
     return out;
   }
 
+  testing_files::TempDirectory scratch_;
   std::string dir_;
   std::string file_;
 };
@@ -123,12 +119,10 @@ TEST_F(RegistryFile, ConcurrentProcessesLoseNoWrites) {
 class RegistryThreads : public RegistryTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(RegistryThreads, CreateAndDeleteFromSeveralThreads) {
-  std::string dir;
+  const testing_files::TempDirectory scratch;
   if (GetParam()) {
-    char pattern[] = "/tmp/registry_threads_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-    seams::SetRegistryFile(dir + "/registry.db");
+    ASSERT_FALSE(scratch.path().empty());
+    seams::SetRegistryFile(scratch.path() + "/registry.db");
   }
   constexpr int kThreads = 4, kRounds = 60;
   std::atomic<int> failures{0};
@@ -151,10 +145,7 @@ TEST_P(RegistryThreads, CreateAndDeleteFromSeveralThreads) {
   EXPECT_EQ(failures.load(), 0);
   for (int t = 0; t < kThreads; ++t)
     EXPECT_EQ(Subkeys(HKEY_CURRENT_USER, "Software\\Threads\\t" + std::to_string(t)).size(), size_t(kRounds / 2));
-  if (!dir.empty()) {
-    seams::SetRegistryFile("");
-    std::filesystem::remove_all(dir);
-  }
+  if (GetParam()) seams::SetRegistryFile("");
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, RegistryThreads, ::testing::Values(false, true),

@@ -6,6 +6,7 @@
 #include "registrar/reg_object.h"
 #include "tests/support/registry_listing.h"
 #include "tests/support/resource_module.h"
+#include "tests/support/temp_directory.h"
 #include "tests/support/text.h"
 
 namespace {
@@ -19,14 +20,9 @@ class ScriptResource : public ::testing::Test {
  protected:
   void SetUp() override {
     seams::Reset();
-    char pattern[] = "/tmp/script-resource-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    directory_ = pattern;
+    ASSERT_FALSE(scratch_.path().empty());
+    directory_ = scratch_.path();
     path_ = U16(directory_ + "/module.so");
-  }
-  void TearDown() override {
-    std::remove((directory_ + "/module.so").c_str());
-    rmdir(directory_.c_str());
   }
   void WriteModule(const std::vector<ResourceEntry> &entries) {
     ASSERT_TRUE(WriteElfWithSection(directory_ + "/module.so", ".rsrc", BuildRes(entries)));
@@ -36,6 +32,7 @@ class ScriptResource : public ::testing::Test {
     return registrar.RegisterResource(path_.c_str(), id, u"REGISTRY");
   }
 
+  testing_files::TempDirectory scratch_;
   std::string directory_;
   std::u16string path_;
 };

@@ -9,6 +9,7 @@
 #include "module/type_library_registration.h"
 #include "platform_seams.h"
 #include "tests/support/resource_module.h"
+#include "tests/support/temp_directory.h"
 #include "tests/support/text.h"
 
 namespace {
@@ -34,9 +35,9 @@ class TypeLibraryLocation : public ::testing::TestWithParam<LocationCase> {};
 
 TEST_P(TypeLibraryLocation, LoadsFromTheModuleOrTheFileBesideIt) {
   seams::Reset();
-  char pattern[] = "/tmp/type-library-XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(pattern));
-  const std::string directory = pattern;
+  const testing_files::TempDirectory scratch;
+  ASSERT_FALSE(scratch.path().empty());
+  const std::string &directory = scratch.path();
   const LocationCase &c = GetParam();
   std::filesystem::create_directories(std::filesystem::path(directory + "/" + c.module).parent_path());
   std::vector<ResourceEntry> resources;
@@ -63,7 +64,6 @@ TEST_P(TypeLibraryLocation, LoadsFromTheModuleOrTheFileBesideIt) {
   if (library) library->Release();
   SysFreeString(path);
   FreeLibrary(module);
-  std::filesystem::remove_all(directory);
 }
 
 INSTANTIATE_TEST_SUITE_P(

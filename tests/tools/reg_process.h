@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_directory.h"
+
 namespace reg_test {
 
 struct Result {
@@ -30,13 +32,10 @@ inline std::string Quote(const std::string &text) {
 class RegProcess : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/reg_process_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(scratch_.path().empty());
+    dir_ = scratch_.path();
     registry_ = dir_ + "/registry.db";
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   std::string Path(const std::string &name) const { return dir_ + "/" + name; }
 
   std::string ReadFile(const std::string &name) const {
@@ -82,6 +81,7 @@ class RegProcess : public ::testing::Test {
     return result.out;
   }
 
+  testing_files::TempDirectory scratch_;
   std::string dir_;
   std::string registry_;
 };

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "registry_location.h"
+#include "support/temp_directory.h"
 
 namespace {
 
@@ -30,14 +31,11 @@ TEST(RegistryLocation, DefaultFile) {
 class ChooseRegistry : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/registry_location_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    ASSERT_FALSE(scratch_.path().empty());
+    dir_ = scratch_.path();
     ::setenv("XDG_STATE_HOME", (dir_ + "/state").c_str(), 1);
     ::unsetenv("TOVIN_REGISTRY_FILE");
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   std::string Choose(std::vector<std::string> args, std::vector<std::string> rest) {
     std::string file, error;
     EXPECT_TRUE(tools::ChooseRegistryFile(&args, &file, &error)) << error;
@@ -46,6 +44,7 @@ class ChooseRegistry : public ::testing::Test {
     return file;
   }
 
+  testing_files::TempDirectory scratch_;
   std::string dir_;
 };
 
