@@ -23,19 +23,21 @@ TEST_F(CommandTest, GetCommandStringRequestTypes) {
     enum { kUntouched, kAnsi, kWide } written;
     std::string text;
   } cases[] = {
+      // The type is judged by two bits alone: GCS_UNICODE answers in UTF-16 and
+      // GCS_HELPTEXTA in ANSI, each with the help text, as the extension always has.
       {"GCS_VERBA", 0, GCS_VERBA, 64, E_INVALIDARG, Case::kUntouched, ""},
       {"GCS_HELPTEXTA", 0, GCS_HELPTEXTA, 64, S_OK, Case::kAnsi, kHelp},
       {"GCS_VALIDATEA", 0, GCS_VALIDATEA, 64, E_INVALIDARG, Case::kUntouched, ""},
-      {"GCS_VERBW", 0, GCS_VERBW, 64, S_OK, Case::kWide, kHelp},
+      {"GCS_VERBW", 0, GCS_VERBW, 64, S_OK, Case::kWide, kHelp},  // the help text: it has no verb of its own
       {"GCS_HELPTEXTW", 0, GCS_HELPTEXTW, 64, S_OK, Case::kWide, kHelp},
-      {"GCS_VALIDATEW", 0, GCS_VALIDATEW, 64, S_OK, Case::kWide, kHelp},
+      {"GCS_VALIDATEW", 0, GCS_VALIDATEW, 64, S_OK, Case::kWide, kHelp},  // unlike GCS_VALIDATEA: the Unicode bit
       {"GCS_VERBICONW, judged by bit 2", 0, GCS_VERBICONW, 64, S_OK, Case::kWide, kHelp},
       {"bits 0 and 1", 0, 0x3, 64, S_OK, Case::kAnsi, kHelp},
       {"bit 3 alone", 0, 0x8, 64, E_INVALIDARG, Case::kUntouched, ""},
       {"ANSI into 10 bytes", 0, GCS_HELPTEXTA, 10, S_OK, Case::kAnsi, "Paste fil"},
       {"UTF-16 into 10 units", 0, GCS_HELPTEXTW, 10, S_OK, Case::kWide, "Paste fil"},
       {"exactly the text and its NUL", 0, GCS_HELPTEXTW, 44, S_OK, Case::kWide, kHelp},
-      {"no room at all", 0, GCS_HELPTEXTW, 0, S_OK, Case::kUntouched, ""},
+      {"no room at all", 0, GCS_HELPTEXTW, 0, S_OK, Case::kUntouched, ""},  // nothing written, yet success
       {"command offset 1", 1, GCS_HELPTEXTW, 64, E_INVALIDARG, Case::kUntouched, ""},
       {"a large command offset", 0x10000, GCS_HELPTEXTA, 64, E_INVALIDARG, Case::kUntouched, ""},
   };

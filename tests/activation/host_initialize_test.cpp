@@ -26,6 +26,7 @@ TEST_F(InitializeTest, SelectionsAndTheirOutcome) {
        " /o" + std::string(259, 'a')},
       {"a name of 260 characters", [&](IShellExtInit *i) { return host::InitializeWith(i, {tooLong}); },
        E_INVALIDARG, " /oC:\\Before"},
+      // Each name is read in turn: the first is kept though a later one is refused.
       {"a long name after a good one",
        [&](IShellExtInit *i) { return host::InitializeWith(i, {TEXT("C:\\good"), tooLong}); }, E_INVALIDARG,
        " /oC:\\good"},

@@ -19,7 +19,7 @@ TEST_F(MenuTest, FlagsDecideWhetherTheItemIsAdded) {
       {"CMF_EXPLORE", CMF_EXPLORE, 1},
       {"CMF_NOVERBS", CMF_NOVERBS, 1},
       {"CMF_CANRENAME | CMF_EXTENDEDVERBS", CMF_CANRENAME | CMF_EXTENDEDVERBS, 1},
-      {"reserved bits", CMF_RESERVED, 1},
+      {"reserved bits", CMF_RESERVED, 1},  // only CMF_DEFAULTONLY is looked at
       {"CMF_DEFAULTONLY", CMF_DEFAULTONLY, 0},
       {"CMF_DEFAULTONLY | CMF_EXPLORE", CMF_DEFAULTONLY | CMF_EXPLORE, 0},
   };
@@ -36,7 +36,8 @@ TEST_F(MenuTest, TheItemTakesTheOfferedPositionAndFirstIdentifier) {
     UINT indexMenu;
     UINT idCmdFirst;
     UINT idCmdLast;
-  } cases[] = {{0, 100, 200}, {1, 5, 5}, {3, 40000, 40001}, {2, 300, 10}};
+  } cases[] = {{0, 100, 200}, {1, 5, 5}, {3, 40000, 40001},
+               {2, 300, 10}};  // idCmdFirst > idCmdLast accepted: idCmdLast is never read
   for (const Case &c : cases) {
     HMENU popup = host::MenuWith({TEXT("Open"), TEXT("Cut"), TEXT("Copy")});
     EXPECT_EQ(1, menu_->QueryContextMenu(popup, c.indexMenu, c.idCmdFirst, c.idCmdLast, CMF_NORMAL));
@@ -59,6 +60,7 @@ TEST_F(MenuTest, TheItemTakesTheOfferedPositionAndFirstIdentifier) {
   }
 }
 
+// The extension keeps no note of an item it added, so a second call adds a second.
 TEST_F(MenuTest, EveryCallInsertsAnotherItem) {
   EXPECT_EQ(1, menu_->QueryContextMenu(popup_, 0, 10, 20, CMF_NORMAL));
   EXPECT_EQ(1, menu_->QueryContextMenu(popup_, 0, 11, 20, CMF_NORMAL));
