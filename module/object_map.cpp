@@ -69,14 +69,13 @@ HRESULT CObjectMap::GetClassObject(REFCLSID clsid, REFIID iid, LPVOID *out) {
 
   HRESULT hr = S_OK;
   if (!CachedClassObject(entry)) {
-    EnterCriticalSection(&objectMapLock);
+    const CriticalSectionGuard guard(&objectMapLock);
     if (!CachedClassObject(entry)) {
       IUnknown *created = nullptr;
       hr = entry->getClassObject(reinterpret_cast<void *>(entry->createInstance), IID_IUnknown,
                                  reinterpret_cast<LPVOID *>(&created));
       if (SUCCEEDED(hr) && created) PublishClassObject(entry, created);
     }
-    LeaveCriticalSection(&objectMapLock);
   }
   IUnknown *classObject = CachedClassObject(entry);
   if (classObject) hr = classObject->QueryInterface(iid, out);

@@ -25,10 +25,7 @@ void RemoveEmptyCategoryKey(LPCWSTR classText, LPCWSTR kind) {
                                nullptr, nullptr, nullptr);
   key.Close();
   if (code != ERROR_SUCCESS || subkeys != 0) return;
-  CRegistryKey root;
-  root.Attach(HKEY_CLASSES_ROOT);
-  root.RemoveSubkey(path);
-  root.Detach();
+  CRegistryKeyView(HKEY_CLASSES_ROOT).key().RemoveSubkey(path);
 }
 
 const CategoryMapEntry *CategoriesOf(const ObjectMapEntry *entry) {

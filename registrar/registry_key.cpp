@@ -7,21 +7,18 @@ constexpr DWORD kSubtreeNameUnits = 256;
 
 typedef LSTATUS(WINAPI *DeleteKeyExFunction)(HKEY key, LPCWSTR subkey, REGSAM access, DWORD reserved);
 
-// Process-wide and unguarded: racing first calls store the same values.
-bool deleteKeyExLookedUp = false;
-DeleteKeyExFunction deleteKeyEx = nullptr;
+DeleteKeyExFunction LookUpDeleteKeyEx() {
+  // GetModuleHandleW does not load the module: only one already present is used.
+  HMODULE advapi = GetModuleHandleW(TEXT("Advapi32.dll"));
+  if (!advapi) return nullptr;
+  FARPROC entry = GetProcAddress(advapi, "RegDeleteKeyExW");
+  // Through the generic function type, which converts to any other without warnings.
+  return reinterpret_cast<DeleteKeyExFunction>(reinterpret_cast<void (*)()>(entry));
+}
 
+// Looked up once per process; the first callers, on any threads, wait for one lookup.
 DeleteKeyExFunction FindDeleteKeyEx() {
-  if (!deleteKeyExLookedUp) {
-    // GetModuleHandleW does not load the module: only one already present is used.
-    HMODULE advapi = GetModuleHandleW(TEXT("Advapi32.dll"));
-    if (advapi) {
-      FARPROC entry = GetProcAddress(advapi, "RegDeleteKeyExW");
-      // Through the generic function type, which converts to any other without warnings.
-      deleteKeyEx = reinterpret_cast<DeleteKeyExFunction>(reinterpret_cast<void (*)()>(entry));
-    }
-    deleteKeyExLookedUp = true;
-  }
+  static const DeleteKeyExFunction deleteKeyEx = LookUpDeleteKeyEx();
   return deleteKeyEx;
 }
 

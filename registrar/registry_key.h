@@ -1,11 +1,14 @@
 // CRegistryKey: the owner of one open registry key, with the writes and
-// deletes that registration needs. Every operation returns the platform's
+// deletes that registration needs; CRegistryKeyView: the same operations on a
+// key someone else owns. Every operation returns the platform's
 // registry status code unchanged (ERROR_SUCCESS, 0, on success) and never
 // raises. One thread at a time; no locks.
 #pragma once
 #include <windows.h>
 
 class CRegistryKey {
+  friend class CRegistryKeyView;
+
  public:
   CRegistryKey() = default;
   // Closes a held key; the close's code is lost.
@@ -27,11 +30,6 @@ class CRegistryKey {
   LONG Create(HKEY parent, LPCWSTR name);
   // Closes the held key. Returns the close's code, 0 when nothing was held.
   LONG Close();
-  // Holds `key` without opening it; the caller keeps ownership and must
-  // Detach before this object is destroyed. Only on an object holding nothing.
-  void Attach(HKEY key);
-  // Gives up the held handle without closing it and returns it.
-  HKEY Detach();
 
   // Value writers. A null name addresses the key's default value. The text
   // writers return ERROR_INVALID_DATA for a null text and write nothing.
@@ -54,6 +52,29 @@ class CRegistryKey {
   // The held key, or null.
   HKEY handle = nullptr;
   // The registry-view bits (KEY_WOW64_32KEY, KEY_WOW64_64KEY) of the access
-  // the held key was opened with; 0 when nothing is held or after Attach.
+  // the held key was opened with; 0 when nothing is held or in a view.
   REGSAM viewBits = 0;
+
+ private:
+  // Holds `key` without opening it; the caller keeps ownership and must
+  // Detach before this object is destroyed. Only on an object holding nothing.
+  void Attach(HKEY key);
+  // Gives up the held handle without closing it and returns it.
+  HKEY Detach();
+};
+
+// A non-owning view of an open key (a parent's handle, a predefined root)
+// through CRegistryKey's operations, with no registry view bits. It never
+// closes the key, whichever way its scope ends; the key must outlive it.
+class CRegistryKeyView {
+ public:
+  explicit CRegistryKeyView(HKEY key) { key_.Attach(key); }
+  ~CRegistryKeyView() { key_.Detach(); }
+  CRegistryKeyView(const CRegistryKeyView &) = delete;
+  CRegistryKeyView &operator=(const CRegistryKeyView &) = delete;
+
+  CRegistryKey &key() { return key_; }
+
+ private:
+  CRegistryKey key_;
 };

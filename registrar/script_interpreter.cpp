@@ -106,10 +106,7 @@ HRESULT CRegScriptParser::RegisterBlock(LPWSTR token, HKEY parent, int level) {
       if (FAILED(hr)) return hr;
       if (!IsSingleKeyName(token)) return DISP_E_EXCEPTION;
       if (IsRemovableKey(token)) {
-        CRegistryKey parentKey;
-        parentKey.Attach(parent);
-        parentKey.RemoveSubtree(token);  // absent or undeletable: the entry goes on regardless
-        parentKey.Detach();
+        CRegistryKeyView(parent).key().RemoveSubtree(token);  // absent or undeletable: the entry goes on regardless
       }
       if (deleteOnly) {
         hr = NextToken(token);
@@ -131,10 +128,8 @@ HRESULT CRegScriptParser::RegisterBlock(LPWSTR token, HKEY parent, int level) {
         hr = NextToken(token);
         if (FAILED(hr)) return hr;
         if (token[0] != '=') return DISP_E_EXCEPTION;
-        CRegistryKey parentKey;
-        parentKey.Attach(parent);
-        hr = WriteValue(parentKey, valueName, token);
-        parentKey.Detach();
+        CRegistryKeyView parentKey(parent);
+        hr = WriteValue(parentKey.key(), valueName, token);
         if (FAILED(hr)) return hr;
       } else {
         if (!IsSingleKeyName(token)) return DISP_E_EXCEPTION;
@@ -228,10 +223,7 @@ HRESULT CRegScriptParser::UnregisterBlock(LPWSTR token, HKEY parent, bool recove
     if (code != ERROR_SUCCESS) return HresultFromWin32(code);
     // Under a truncated name the delete could hit a different key.
     if (removable && !hasSubkeys && nameKept) {
-      CRegistryKey parentKey;
-      parentKey.Attach(parent);
-      code = parentKey.RemoveSubkey(rememberedName);
-      parentKey.Detach();
+      code = CRegistryKeyView(parent).key().RemoveSubkey(rememberedName);
       if (code != ERROR_SUCCESS) return HresultFromWin32(code);
     }
   }

@@ -1,6 +1,7 @@
 // IShellExtInit::Initialize of the extension: keeping the first selected path.
 #include <string.h>
 
+#include "shellext/storage_medium.h"
 #include "shellext/tovincopyshl_ext.h"
 
 namespace {
@@ -20,18 +21,12 @@ HRESULT STDMETHODCALLTYPE CTovinCopyShlExt::Initialize(PCIDLIST_ABSOLUTE /*folde
                                                        HKEY /*programKey*/) {
   if (!dataObject) return E_INVALIDARG;
   FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  STGMEDIUM medium = {};
-  if (FAILED(dataObject->GetData(&format, &medium))) return E_INVALIDARG;
+  StorageMedium medium;
+  if (FAILED(medium.Get(dataObject, &format))) return E_INVALIDARG;
   // A medium of another kind holds no global block to lock.
-  if (medium.tymed != TYMED_HGLOBAL) {
-    ReleaseStgMedium(&medium);
-    return E_INVALIDARG;
-  }
-  HDROP drop = static_cast<HDROP>(GlobalLock(medium.hGlobal));
-  if (!drop) {
-    ReleaseStgMedium(&medium);
-    return E_INVALIDARG;
-  }
+  if (medium.medium().tymed != TYMED_HGLOBAL) return E_INVALIDARG;
+  HDROP drop = static_cast<HDROP>(GlobalLock(medium.medium().hGlobal));
+  if (!drop) return E_INVALIDARG;
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   HRESULT hr = count == 0 ? E_INVALIDARG : S_OK;
   for (UINT index = 0; index < count; ++index) {
@@ -43,7 +38,6 @@ HRESULT STDMETHODCALLTYPE CTovinCopyShlExt::Initialize(PCIDLIST_ABSOLUTE /*folde
     }
     if (index == 0) memcpy(targetPath, name, (length + 1) * sizeof(WCHAR));
   }
-  GlobalUnlock(medium.hGlobal);
-  ReleaseStgMedium(&medium);
+  GlobalUnlock(medium.medium().hGlobal);
   return hr;
 }

@@ -83,12 +83,12 @@ TEST_F(RegistryKeyTest, SuccessfulOpenClosesThePreviousKeyAndKeepsViewBits) {
   EXPECT_EQ(seams::CallCount("RegCloseKey"), 2u);
 }
 
-TEST_F(RegistryKeyTest, DetachGivesUpWithoutClosing) {
-  CRegistryKey borrowed;
-  borrowed.Attach(key_.handle);
-  EXPECT_EQ(borrowed.viewBits, 0u);
-  EXPECT_EQ(borrowed.Detach(), key_.handle);
-  EXPECT_EQ(borrowed.handle, nullptr);
+TEST_F(RegistryKeyTest, AViewGivesUpWithoutClosing) {
+  {
+    CRegistryKeyView borrowed(key_.handle);
+    EXPECT_EQ(borrowed.key().viewBits, 0u);
+    EXPECT_EQ(borrowed.key().handle, key_.handle);
+  }
   EXPECT_EQ(seams::CallCount("RegCloseKey"), 0u);
   EXPECT_EQ(key_.WriteDword(u"v", 1), ERROR_SUCCESS);
 }
