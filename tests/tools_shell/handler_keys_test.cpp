@@ -9,6 +9,14 @@
 
 using testing_text::U16;
 using testing_text::U8;
+using tools::ApplicableClassKeys;
+using tools::ClsidText;
+using tools::FileExtension;
+using tools::HandlerKey;
+using tools::ItemKind;
+using tools::ResolveItem;
+using tools::SelectedItem;
+using tools::SelectionHandlers;
 
 namespace {
 

@@ -6,6 +6,11 @@
 
 namespace {
 
+using tools::ParseMenuFlags;
+using tools::ParseShellArgs;
+using tools::ShellArgs;
+using tools::ShellCommand;
+
 TEST(ShellArgs, AcceptedLines) {
   ShellArgs args;
   std::string error;

@@ -1,5 +1,7 @@
 #include "bitmap_pixels.h"
 
+namespace tools {
+
 namespace {
 
 // Larger images are not menu bitmaps; their pixels are not read.
@@ -34,3 +36,5 @@ bool ReadBitmap(HBITMAP bitmap, BitmapImage *out) {
                           quad.rgbBlue);
   return true;
 }
+
+}  // namespace tools

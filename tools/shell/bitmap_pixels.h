@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace tools {
+
 struct BitmapImage {
   LONG width = 0;
   LONG height = 0;
@@ -15,3 +17,5 @@ struct BitmapImage {
 // Returns false when it is no bitmap; a bitmap whose pixels cannot be read
 // still gives its size.
 bool ReadBitmap(HBITMAP bitmap, BitmapImage *out);
+
+}  // namespace tools

@@ -5,6 +5,8 @@
 #include "handler_keys.h"
 #include "registry_read.h"
 
+namespace tools {
+
 namespace {
 
 HalfKey ReadHalf(const ClassesView &view, const std::u16string &path) {
@@ -37,3 +39,5 @@ std::vector<std::u16string> SplitSubkeyNames(const std::u16string &path) {
             [](const std::u16string &a, const std::u16string &b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
   return names;
 }
+
+}  // namespace tools

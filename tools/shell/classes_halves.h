@@ -7,6 +7,8 @@
 
 #include "wide_text.h"
 
+namespace tools {
+
 struct HalfKey {
   bool present = false;
   std::u16string value;           // the default value; empty when missing
@@ -27,3 +29,5 @@ SplitKey ReadSplitKey(const std::u16string &path);
 
 // The subkey names of `path` in either half, each once, in case-insensitive order.
 std::vector<std::u16string> SplitSubkeyNames(const std::u16string &path);
+
+}  // namespace tools

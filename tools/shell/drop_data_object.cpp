@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+namespace tools {
+
 namespace {
 
 class DropDataObject : public IDataObject {
@@ -100,3 +102,5 @@ HRESULT CreateDropDataObject(const std::vector<std::u16string> &paths, IDataObje
     return E_OUTOFMEMORY;
   }
 }
+
+}  // namespace tools

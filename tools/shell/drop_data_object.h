@@ -8,7 +8,11 @@
 
 #include "wide_text.h"
 
+namespace tools {
+
 // Creates a data object holding `paths` (absolute). Returns S_OK with *out
 // holding one reference the caller releases, E_INVALIDARG for an empty
 // selection or a path holding a NUL, E_OUTOFMEMORY.
 HRESULT CreateDropDataObject(const std::vector<std::u16string> &paths, IDataObject **out);
+
+}  // namespace tools

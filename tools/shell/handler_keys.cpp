@@ -2,6 +2,8 @@
 
 #include "registry_read.h"
 
+namespace tools {
+
 const ClassesView kMergedClasses = {HKEY_CLASSES_ROOT, TEXT(""), "HKEY_CLASSES_ROOT"};
 const ClassesView kMachineClasses = {HKEY_LOCAL_MACHINE, TEXT("Software\\Classes\\"),
                                      "HKEY_LOCAL_MACHINE\\Software\\Classes"};
@@ -102,3 +104,5 @@ std::u16string ClsidText(const CLSID &clsid) {
   if (StringFromGUID2(clsid, text, 39) == 0) return std::u16string();
   return text;
 }
+
+}  // namespace tools

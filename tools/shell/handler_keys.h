@@ -22,6 +22,8 @@
 #include "selection.h"
 #include "wide_text.h"
 
+namespace tools {
+
 // Where classes are read: HKEY_CLASSES_ROOT (per-user entries winning over the
 // machine's), or one of its two halves directly.
 struct ClassesView {
@@ -68,3 +70,5 @@ std::vector<HandlerKey> SelectionHandlers(const std::vector<SelectedItem> &items
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 std::u16string ClsidText(const CLSID &clsid);
+
+}  // namespace tools

@@ -15,33 +15,37 @@
 #include "shell_commands.h"
 #include "registry_location.h"
 
+using tools::kExitArgs;
+using tools::kExitFailed;
+using tools::kExitOk;
+
 int main(int argc, char **argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   std::string error;
   // Before the first registry call, which opens the store.
   if (!tools::ChooseRegistryFile(&arguments, nullptr, &error)) {
     std::cerr << "shell: " << error << "\n";
-    return 2;
+    return kExitArgs;
   }
-  ShellArgs args;
-  if (!ParseShellArgs(arguments, &args, &error)) {
-    std::cerr << "shell: " << error << "\n\n" << ShellUsage();
-    return 2;
+  tools::ShellArgs args;
+  if (!tools::ParseShellArgs(arguments, &args, &error)) {
+    std::cerr << "shell: " << error << "\n\n" << tools::ShellUsage();
+    return kExitArgs;
   }
   if (args.help) {
-    std::cout << ShellUsage();
-    return 0;
+    std::cout << tools::ShellUsage();
+    return kExitOk;
   }
-  if (LSTATUS status = ProbeRegistry(); status != ERROR_SUCCESS) {
+  if (LSTATUS status = tools::ProbeRegistry(); status != ERROR_SUCCESS) {
     std::cerr << "shell: the registry cannot be read: " << tools::Win32ErrorText(status) << "\n";
-    return 1;
+    return kExitFailed;
   }
-  std::vector<SelectedItem> items;
+  std::vector<tools::SelectedItem> items;
   for (const std::string &path : args.paths) {
-    SelectedItem item;
-    if (DWORD status = ResolveItem(path, &item); status != ERROR_SUCCESS) {
+    tools::SelectedItem item;
+    if (DWORD status = tools::ResolveItem(path, &item); status != ERROR_SUCCESS) {
       std::cerr << "shell: " << path << ": " << tools::Win32ErrorText(status) << "\n";
-      return 1;
+      return kExitFailed;
     }
     items.push_back(std::move(item));
   }
@@ -49,13 +53,13 @@ int main(int argc, char **argv) {
   const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(init)) {
     std::cerr << "shell: CoInitializeEx: " << tools::DescribeHresult(init) << "\n";
-    return 1;
+    return kExitFailed;
   }
-  int status = 1;
+  tools::ShellExit status = kExitFailed;
   switch (args.command) {
-    case ShellCommand::Menu: status = RunMenu(items, args); break;
-    case ShellCommand::Invoke: status = RunInvoke(items, args); break;
-    case ShellCommand::Why: status = RunWhy(items, args); break;
+    case tools::ShellCommand::Menu: status = tools::RunMenu(items, args); break;
+    case tools::ShellCommand::Invoke: status = tools::RunInvoke(items, args); break;
+    case tools::ShellCommand::Why: status = tools::RunWhy(items, args); break;
   }
   std::cout.flush();
   CoFreeUnusedLibraries();

@@ -3,10 +3,12 @@
 #include "drop_data_object.h"
 #include "hresult_text.h"
 
+namespace tools {
+
 namespace {
 
 std::string HandlerName(const HandlerKey &key) {
-  return tools::Narrow(key.name) + " " + tools::Narrow(ClsidText(key.clsid)) + " (" + tools::Narrow(key.classKey) + ")";
+  return Narrow(key.name) + " " + Narrow(ClsidText(key.clsid)) + " (" + Narrow(key.classKey) + ")";
 }
 
 }  // namespace
@@ -69,41 +71,43 @@ HRESULT ContextMenu::Add(const HandlerKey &key, IContextMenu *handler, UINT flag
 
 bool BuildContextMenu(const std::vector<SelectedItem> &items, UINT flags, ContextMenu *menu, std::ostream &errors) {
   if (!menu->menu()) {
-    errors << "shell: CreatePopupMenu failed: " << tools::Win32ErrorText(GetLastError()) << "\n";
+    errors << "shell: CreatePopupMenu failed: " << Win32ErrorText(GetLastError()) << "\n";
     return false;
   }
   std::vector<std::u16string> paths;
   for (const SelectedItem &item : items) paths.push_back(item.path);
   IDataObject *selection = nullptr;
   if (HRESULT hr = CreateDropDataObject(paths, &selection); FAILED(hr)) {
-    errors << "shell: the selection's data object: " << tools::DescribeHresult(hr) << "\n";
+    errors << "shell: the selection's data object: " << DescribeHresult(hr) << "\n";
     return false;
   }
   std::vector<HandlerKey> unusable;
   const std::vector<HandlerKey> handlers = SelectionHandlers(items, &unusable);
   for (const HandlerKey &key : unusable)
-    errors << "shell: skipped handler key " << tools::Narrow(key.classKey) << "\\ShellEx\\ContextMenuHandlers\\"
-           << tools::Narrow(key.name) << ": it names no CLSID\n";
+    errors << "shell: skipped handler key " << Narrow(key.classKey) << "\\ShellEx\\ContextMenuHandlers\\"
+           << Narrow(key.name) << ": it names no CLSID\n";
   for (const HandlerKey &key : handlers) {
     const Activation activation = ActivateHandler(key.clsid, selection);
     if (FAILED(activation.create)) {
       errors << "shell: skipped handler " << HandlerName(key)
-             << ": CoCreateInstance: " << tools::DescribeHresult(activation.create) << "\n";
+             << ": CoCreateInstance: " << DescribeHresult(activation.create) << "\n";
       continue;
     }
     if (FAILED(activation.initialize)) {
       errors << "shell: skipped handler " << HandlerName(key)
-             << ": Initialize: " << tools::DescribeHresult(activation.initialize) << "\n";
+             << ": Initialize: " << DescribeHresult(activation.initialize) << "\n";
       continue;
     }
     if (FAILED(activation.query)) {
       errors << "shell: skipped handler " << HandlerName(key)
-             << ": no IContextMenu: " << tools::DescribeHresult(activation.query) << "\n";
+             << ": no IContextMenu: " << DescribeHresult(activation.query) << "\n";
       continue;
     }
     if (HRESULT hr = menu->Add(key, activation.menu, flags); FAILED(hr))
-      errors << "shell: skipped handler " << HandlerName(key) << ": QueryContextMenu: " << tools::DescribeHresult(hr) << "\n";
+      errors << "shell: skipped handler " << HandlerName(key) << ": QueryContextMenu: " << DescribeHresult(hr) << "\n";
   }
   selection->Release();
   return true;
 }
+
+}  // namespace tools

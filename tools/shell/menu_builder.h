@@ -10,6 +10,8 @@
 #include "handler_keys.h"
 #include "selection.h"
 
+namespace tools {
+
 // The command identifiers handed out to handlers.
 constexpr UINT kFirstCommandId = 1;
 constexpr UINT kLastCommandId = 0x7FFF;
@@ -68,3 +70,5 @@ class ContextMenu {
 // items is reported on `errors` and skipped. Returns false (reported on
 // `errors`) only when the menu or the selection's data object cannot be made.
 bool BuildContextMenu(const std::vector<SelectedItem> &items, UINT flags, ContextMenu *menu, std::ostream &errors);
+
+}  // namespace tools

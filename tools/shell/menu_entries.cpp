@@ -1,5 +1,7 @@
 #include "menu_entries.h"
 
+namespace tools {
+
 namespace {
 
 // Submenus nest no deeper than this; a deeper (or cyclic) chain is cut.
@@ -15,7 +17,7 @@ std::string ItemText(HMENU menu, UINT position) {
   info.dwTypeData = text.data();
   info.cch = static_cast<UINT>(text.size());
   if (!GetMenuItemInfoW(menu, position, TRUE, &info)) return std::string();
-  return tools::Narrow(text.data());
+  return Narrow(text.data());
 }
 
 std::string HelpText(const ContextMenu &owner, UINT id) {
@@ -26,7 +28,7 @@ std::string HelpText(const ContextMenu &owner, UINT id) {
                                              reinterpret_cast<CHAR *>(help), kHelpUnits)))
     return std::string();
   help[kHelpUnits - 1] = 0;
-  return tools::Narrow(help);
+  return Narrow(help);
 }
 
 void ReadLevel(const ContextMenu &owner, HMENU menu, int depth, const std::string &parents,
@@ -87,3 +89,5 @@ const MenuEntry *FindEntry(const std::vector<MenuEntry> &entries, const std::str
   }
   return nullptr;
 }
+
+}  // namespace tools

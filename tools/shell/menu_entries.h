@@ -7,6 +7,8 @@
 #include "bitmap_pixels.h"
 #include "menu_builder.h"
 
+namespace tools {
+
 struct MenuEntry {
   UINT id = 0;
   int depth = 0;  // 0 for the menu's own items, 1 inside a submenu, ...
@@ -25,3 +27,5 @@ std::vector<MenuEntry> ReadMenuEntries(const ContextMenu &menu);
 // ignoring '&' accelerator marks; or the first with `id` when `text` is null.
 // Null when there is none.
 const MenuEntry *FindEntry(const std::vector<MenuEntry> &entries, const std::string *text, UINT id);
+
+}  // namespace tools

@@ -5,13 +5,17 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+
+namespace tools {
 
 namespace {
 
-// The thumbnail's box in pixels; a half block shows two pixel rows, so it spans two lines.
-constexpr int kThumbWidth = 6;
-constexpr int kThumbHeight = 4;
+// The thumbnail's box in pixels, room for a 13 x 13 check-mark bitmap at full
+// resolution; a half block shows two pixel rows, so it spans seven lines.
+constexpr int kThumbWidth = 13;
+constexpr int kThumbHeight = 14;
 constexpr size_t kMaxTextColumns = 60;
 
 std::string OneLine(const std::string &text) {
@@ -51,10 +55,17 @@ std::string Colour(bool foreground, uint32_t rgb) {
 }
 
 // The bitmap scaled into the thumbnail box (area average), kept to its aspect.
+// In an image of more than one colour the colour of its top-left pixel is
+// the background, left transparent as LR_LOADTRANSPARENT leaves it, so that
+// the shape shows on any terminal.
 struct Thumbnail {
   int width = 0;
   int height = 0;
   std::vector<uint32_t> pixels;
+  std::optional<uint32_t> background;
+
+  // Lines the thumbnail spans, at least the two of an item's text and help.
+  int Lines() const { return std::max(2, (height + 1) / 2); }
 };
 
 Thumbnail Scale(const BitmapImage &image) {
@@ -79,22 +90,38 @@ Thumbnail Scale(const BitmapImage &image) {
       thumb.pixels.push_back(uint32_t(r / n) << 16 | uint32_t(g / n) << 8 | uint32_t(b / n));
     }
   }
+  const uint32_t corner = thumb.pixels.front();
+  if (std::any_of(thumb.pixels.begin(), thumb.pixels.end(), [corner](uint32_t p) { return p != corner; }))
+    thumb.background = corner;
   return thumb;
 }
 
-// Line `row` (0 or 1) of the thumbnail: kThumbWidth columns.
+// The pixel at (x, y), or null for one outside the image or of its background.
+const uint32_t *Shown(const Thumbnail &thumb, int x, int y) {
+  if (x < 0 || x >= thumb.width || y < 0 || y >= thumb.height) return nullptr;
+  const uint32_t &pixel = thumb.pixels[size_t(y) * size_t(thumb.width) + size_t(x)];
+  return pixel == thumb.background ? nullptr : &pixel;
+}
+
+// Line `row` of the thumbnail: kThumbWidth columns, each the two pixel rows
+// 2 * row and 2 * row + 1 as a half or full block.
 std::string ThumbnailLine(const Thumbnail &thumb, int row) {
   std::string line;
   const int left = (kThumbWidth - thumb.width) / 2;
   for (int x = 0; x < kThumbWidth; ++x) {
-    const int px = x - left, top = row * 2, bottom = top + 1;
-    if (px < 0 || px >= thumb.width || top >= thumb.height) {
+    const uint32_t *top = Shown(thumb, x - left, row * 2);
+    const uint32_t *bottom = Shown(thumb, x - left, row * 2 + 1);
+    if (!top && !bottom) {
       line += ' ';
-      continue;
+    } else if (!bottom) {
+      line += Colour(true, *top) + "\xE2\x96\x80\x1b[0m";  // upper half block
+    } else if (!top) {
+      line += Colour(true, *bottom) + "\xE2\x96\x84\x1b[0m";  // lower half block
+    } else if (*top == *bottom) {
+      line += Colour(true, *top) + "\xE2\x96\x88\x1b[0m";  // full block
+    } else {
+      line += Colour(true, *top) + Colour(false, *bottom) + "\xE2\x96\x80\x1b[0m";
     }
-    line += Colour(true, thumb.pixels[size_t(top) * thumb.width + px]);
-    if (bottom < thumb.height) line += Colour(false, thumb.pixels[size_t(bottom) * thumb.width + px]);
-    line += "\xE2\x96\x80\x1b[0m";  // upper half block
   }
   return line;
 }
@@ -155,6 +182,11 @@ void DrawMenu(const std::vector<MenuEntry> &entries, std::ostream &out) {
     const std::string help = indent + Fit(OneLine(entry.help), kMaxTextColumns);
     out << side << ' ' << ThumbnailLine(thumb, 1) << "  \x1b[2m" << Padded(help, textColumns) << "\x1b[0m  "
         << std::string(idColumns, ' ') << ' ' << side << '\n';
+    for (int row = 2; row < thumb.Lines(); ++row)
+      out << side << ' ' << ThumbnailLine(thumb, row) << std::string(2 + textColumns + 2 + idColumns + 1, ' ') << side
+          << '\n';
   }
   out << "\xE2\x94\x94" << Repeat("\xE2\x94\x80", inner) << "\xE2\x94\x98\n";
 }
+
+}  // namespace tools

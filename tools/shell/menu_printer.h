@@ -6,6 +6,8 @@
 
 #include "menu_entries.h"
 
+namespace tools {
+
 // True when standard output is a terminal, TERM is set and not "dumb", and
 // NO_COLOR is not set.
 bool ColourTerminal();
@@ -15,6 +17,9 @@ bool ColourTerminal();
 void PrintPlain(const std::vector<MenuEntry> &entries, std::ostream &out);
 
 // The menu in a box: per item a thumbnail of its bitmap in 24-bit colour
-// (half-block characters, two pixel rows per line), its text and command
-// identifier, and its help text below.
+// (half and full blocks, two pixel rows per line, up to 13 x 14 pixels so a
+// check-mark bitmap shows whole, its top-left colour as a transparent
+// background), its text and command identifier, and its help text below.
 void DrawMenu(const std::vector<MenuEntry> &entries, std::ostream &out);
+
+}  // namespace tools

@@ -2,6 +2,8 @@
 
 #include "key_handle.h"
 
+namespace tools {
+
 namespace {
 
 // Registry values are bounded far below this; anything larger is refused.
@@ -11,7 +13,7 @@ constexpr DWORD kMaxValueBytes = 1u << 20;
 
 LSTATUS ReadString(HKEY root, const std::u16string &path, const WCHAR *name, std::u16string *out) {
   out->clear();
-  tools::KeyHandle key;
+  KeyHandle key;
   LSTATUS status = RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.out());
   if (status != ERROR_SUCCESS) return status;
   DWORD type = 0;
@@ -29,18 +31,18 @@ LSTATUS ReadString(HKEY root, const std::u16string &path, const WCHAR *name, std
 }
 
 LSTATUS ProbeRegistry() {
-  tools::KeyHandle key;
+  KeyHandle key;
   return RegOpenKeyExW(HKEY_CLASSES_ROOT, TEXT(""), 0, KEY_READ, key.out());
 }
 
 bool KeyExists(HKEY root, const std::u16string &path) {
-  tools::KeyHandle key;
+  KeyHandle key;
   return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
 }
 
 std::vector<std::u16string> SubkeyNames(HKEY root, const std::u16string &path) {
   std::vector<std::u16string> names;
-  tools::KeyHandle key;
+  KeyHandle key;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, key.out()) != ERROR_SUCCESS) return names;
   // Key names are at most 255 characters.
   WCHAR name[256];
@@ -51,3 +53,5 @@ std::vector<std::u16string> SubkeyNames(HKEY root, const std::u16string &path) {
   }
   return names;
 }
+
+}  // namespace tools

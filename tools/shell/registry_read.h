@@ -6,6 +6,8 @@
 
 #include "wide_text.h"
 
+namespace tools {
+
 // The string value `name` (null: the default value) of root\path into *out.
 // Returns ERROR_SUCCESS; the registry's error (ERROR_FILE_NOT_FOUND for a
 // missing key or value); ERROR_DATATYPE_MISMATCH for a value that is not
@@ -22,3 +24,5 @@ bool KeyExists(HKEY root, const std::u16string &path);
 
 // The subkey names of root\path in enumeration order; empty when it is missing.
 std::vector<std::u16string> SubkeyNames(HKEY root, const std::u16string &path);
+
+}  // namespace tools

@@ -5,6 +5,8 @@
 
 #include <climits>
 
+namespace tools {
+
 namespace {
 
 // A directory whose parent lies on another device, or that is its own parent.
@@ -53,7 +55,7 @@ DWORD ResolveItem(const std::string &path, SelectedItem *out) {
   if (!AbsolutePath(path, &absolute)) return ERROR_PATH_NOT_FOUND;
   struct stat st;
   if (stat(absolute.c_str(), &st) != 0) return ERROR_FILE_NOT_FOUND;
-  if (!tools::WidenExact(absolute, &out->path)) return ERROR_NO_UNICODE_TRANSLATION;
+  if (!WidenExact(absolute, &out->path)) return ERROR_NO_UNICODE_TRANSLATION;
   if (!S_ISDIR(st.st_mode))
     out->kind = ItemKind::File;
   else
@@ -68,3 +70,5 @@ const char *ItemKindName(ItemKind kind) {
     default: return "file";
   }
 }
+
+}  // namespace tools

@@ -9,6 +9,8 @@
 
 #include "wide_text.h"
 
+namespace tools {
+
 enum class ItemKind { File, Directory, Drive };
 
 struct SelectedItem {
@@ -28,3 +30,5 @@ DWORD ResolveItem(const std::string &path, SelectedItem *out);
 
 // "file", "directory" or "drive".
 const char *ItemKindName(ItemKind kind);
+
+}  // namespace tools

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <strings.h>
 
+namespace tools {
+
 namespace {
 
 struct FlagName {
@@ -207,3 +209,5 @@ const char *ShellUsage() {
          "\n"
          "Exit status: 0 success, 1 failure, 2 bad command line.\n";
 }
+
+}  // namespace tools

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace tools {
+
 enum class ShellCommand { Menu, Invoke, Why };
 
 struct ShellArgs {
@@ -29,3 +31,5 @@ bool ParseMenuFlags(const std::string &text, uint32_t *out);
 
 // The usage text, ending in a newline.
 const char *ShellUsage();
+
+}  // namespace tools

@@ -8,20 +8,22 @@
 #include "menu_printer.h"
 #include "why_report.h"
 
-int RunMenu(const std::vector<SelectedItem> &items, const ShellArgs &args) {
+namespace tools {
+
+ShellExit RunMenu(const std::vector<SelectedItem> &items, const ShellArgs &args) {
   ContextMenu menu;
-  if (!BuildContextMenu(items, args.flags, &menu, std::cerr)) return 1;
+  if (!BuildContextMenu(items, args.flags, &menu, std::cerr)) return kExitFailed;
   const std::vector<MenuEntry> entries = ReadMenuEntries(menu);
   if (!args.plain && ColourTerminal())
     DrawMenu(entries, std::cout);
   else
     PrintPlain(entries, std::cout);
-  return 0;
+  return kExitOk;
 }
 
-int RunInvoke(const std::vector<SelectedItem> &items, const ShellArgs &args) {
+ShellExit RunInvoke(const std::vector<SelectedItem> &items, const ShellArgs &args) {
   ContextMenu menu;
-  if (!BuildContextMenu(items, args.flags, &menu, std::cerr)) return 1;
+  if (!BuildContextMenu(items, args.flags, &menu, std::cerr)) return kExitFailed;
   const std::vector<MenuEntry> entries = ReadMenuEntries(menu);
   const MenuEntry *entry = FindEntry(entries, args.item ? &*args.item : nullptr, args.id.value_or(0));
   if (!entry) {
@@ -29,12 +31,12 @@ int RunInvoke(const std::vector<SelectedItem> &items, const ShellArgs &args) {
       std::cerr << "shell: the menu has no item \"" << *args.item << "\"\n";
     else
       std::cerr << "shell: the menu has no item with identifier " << *args.id << "\n";
-    return 1;
+    return kExitFailed;
   }
   const MenuHandler *handler = menu.OwnerOf(entry->id);
   if (!handler) {
     std::cerr << "shell: item \"" << entry->text << "\" belongs to no handler\n";
-    return 1;
+    return kExitFailed;
   }
   // The verb is the item's offset from the handler's first identifier.
   CMINVOKECOMMANDINFO info = {};
@@ -42,11 +44,13 @@ int RunInvoke(const std::vector<SelectedItem> &items, const ShellArgs &args) {
   info.lpVerb = MAKEINTRESOURCEA(entry->id - handler->idFirst);
   info.nShow = SW_SHOWNORMAL;
   const HRESULT hr = handler->menu->InvokeCommand(&info);
-  std::cout << "\"" << entry->text << "\" (" << entry->id << "): InvokeCommand " << tools::DescribeHresult(hr) << "\n";
-  return SUCCEEDED(hr) ? 0 : 1;
+  std::cout << "\"" << entry->text << "\" (" << entry->id << "): InvokeCommand " << DescribeHresult(hr) << "\n";
+  return SUCCEEDED(hr) ? kExitOk : kExitFailed;
 }
 
-int RunWhy(const std::vector<SelectedItem> &items, const ShellArgs &args) {
+ShellExit RunWhy(const std::vector<SelectedItem> &items, const ShellArgs &args) {
   WriteWhyReport(items, args.flags, std::cout);
-  return 0;
+  return kExitOk;
 }
+
+}  // namespace tools

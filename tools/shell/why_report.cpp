@@ -11,6 +11,8 @@
 #include "menu_entries.h"
 #include "registry_read.h"
 
+namespace tools {
+
 namespace {
 
 const char kMachine[] = "HKEY_LOCAL_MACHINE\\Software\\Classes";
@@ -37,30 +39,30 @@ std::string Join(const std::vector<std::string> &parts) {
 }
 
 std::string ValueText(const std::u16string &value) {
-  return value.empty() ? "(no default value)" : "\"" + tools::Narrow(value) + "\"";
+  return value.empty() ? "(no default value)" : "\"" + Narrow(value) + "\"";
 }
 
 void WriteSelection(const std::vector<SelectedItem> &items, std::vector<std::u16string> *classKeys, std::ostream &out) {
   out << "Selection:\n";
   for (const SelectedItem &item : items) {
-    out << "  " << tools::Narrow(item.path) << " (" << ItemKindName(item.kind) << ")\n";
+    out << "  " << Narrow(item.path) << " (" << ItemKindName(item.kind) << ")\n";
     if (item.kind == ItemKind::File) {
       const std::u16string extension = FileExtension(item.path);
       std::u16string progId;
       if (extension.empty())
         out << "    no extension\n";
       else if (ReadString(HKEY_CLASSES_ROOT, extension, nullptr, &progId) != ERROR_SUCCESS || progId.empty())
-        out << "    extension " << tools::Narrow(extension) << ": no ProgID (HKEY_CLASSES_ROOT\\" << tools::Narrow(extension)
+        out << "    extension " << Narrow(extension) << ": no ProgID (HKEY_CLASSES_ROOT\\" << Narrow(extension)
             << " has no default value)\n";
       else if (!KeyExists(HKEY_CLASSES_ROOT, progId))
-        out << "    extension " << tools::Narrow(extension) << ": ProgID " << tools::Narrow(progId)
+        out << "    extension " << Narrow(extension) << ": ProgID " << Narrow(progId)
             << " has no key of its own\n";
       else
-        out << "    extension " << tools::Narrow(extension) << ": ProgID " << tools::Narrow(progId) << "\n";
+        out << "    extension " << Narrow(extension) << ": ProgID " << Narrow(progId) << "\n";
     }
     std::vector<std::string> names;
     for (const std::u16string &key : ApplicableClassKeys(item)) {
-      names.push_back(tools::Narrow(key));
+      names.push_back(Narrow(key));
       bool known = false;
       for (const std::u16string &seen : *classKeys) known = known || lstrcmpiW(seen.c_str(), key.c_str()) == 0;
       if (!known) classKeys->push_back(key);
@@ -81,20 +83,20 @@ void NoteUse(const CLSID &clsid, const std::string &where, std::vector<HandlerUs
 
 void WriteClassKey(const std::u16string &classKey, std::vector<HandlerUse> *uses, std::ostream &out) {
   const std::u16string path = HandlersPath(classKey);
-  out << "Class key " << tools::Narrow(classKey) << " (" << tools::Narrow(path) << "):\n";
+  out << "Class key " << Narrow(classKey) << " (" << Narrow(path) << "):\n";
   const std::vector<std::u16string> names = SplitSubkeyNames(path);
   if (names.empty()) out << "  no handlers registered in either half\n";
   for (const std::u16string &name : names) {
     const SplitKey key = ReadSplitKey(path + TEXT("\\") + name);
-    out << "  " << tools::Narrow(name) << "\n";
+    out << "  " << Narrow(name) << "\n";
     if (key.machine.present) out << "    " << kMachine << ": " << ValueText(key.machine.value) << "\n";
     if (key.user.present)
       out << "    " << kUser << ": " << ValueText(key.user.value)
           << (key.userHidesMachine() ? " (per-user; hides the machine's)" : " (per-user)") << "\n";
     CLSID clsid;
     if (HandlerKeyClsid(key.winner().value, name, &clsid)) {
-      out << "    CLSID " << tools::Narrow(ClsidText(clsid)) << "\n";
-      NoteUse(clsid, tools::Narrow(name) + " under " + tools::Narrow(classKey), uses);
+      out << "    CLSID " << Narrow(ClsidText(clsid)) << "\n";
+      NoteUse(clsid, Narrow(name) + " under " + Narrow(classKey), uses);
     } else {
       out << "    names no CLSID: skipped\n";
     }
@@ -105,12 +107,12 @@ void WriteClassKey(const std::u16string &classKey, std::vector<HandlerUse> *uses
 std::u16string WriteServer(const CLSID &clsid, std::ostream &out) {
   const std::u16string path = TEXT("CLSID\\") + ClsidText(clsid) + TEXT("\\InprocServer32");
   const SplitKey server = ReadSplitKey(path);
-  out << "  InprocServer32 (" << tools::Narrow(path) << "):\n";
+  out << "  InprocServer32 (" << Narrow(path) << "):\n";
   if (!server.present()) out << "    registered in neither half\n";
   for (const auto &[half, name] : {std::pair{&server.machine, kMachine}, std::pair{&server.user, kUser}}) {
     if (!half->present) continue;
     out << "    " << name << ": " << ValueText(half->value) << ", ThreadingModel "
-        << (half->threadingModel.empty() ? "(none)" : tools::Narrow(half->threadingModel))
+        << (half->threadingModel.empty() ? "(none)" : Narrow(half->threadingModel))
         << (half == &server.user && server.userHidesMachine() ? " (per-user; hides the machine's)" : "") << "\n";
   }
   std::u16string file = server.present() ? server.winner().value : std::u16string();
@@ -125,14 +127,14 @@ std::string WriteActivation(const CLSID &clsid, const std::u16string &file, cons
                             UINT flags, int *count, std::ostream &out) {
   const DWORD attributes = GetFileAttributesW(file.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES)
-    out << "  file: missing: " << tools::Win32ErrorText(GetLastError()) << "\n";
+    out << "  file: missing: " << Win32ErrorText(GetLastError()) << "\n";
   else
     out << "  file: exists" << ((attributes & FILE_ATTRIBUTE_DIRECTORY) ? " (a directory)" : "") << "\n";
 
   HMODULE module = LoadLibraryW(file.c_str());
   if (!module) {
     const DWORD error = GetLastError();
-    out << "  LoadLibraryW: failed: error " << error << " " << tools::Win32ErrorText(error) << "\n";
+    out << "  LoadLibraryW: failed: error " << error << " " << Win32ErrorText(error) << "\n";
     return "its library does not load";
   }
   out << "  LoadLibraryW: loaded\n";
@@ -145,7 +147,7 @@ std::string WriteActivation(const CLSID &clsid, const std::u16string &file, cons
   if (reason.empty()) {
     IClassFactory *factory = nullptr;
     const HRESULT hr = getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void **>(&factory));
-    out << "  DllGetClassObject(IID_IClassFactory): " << tools::DescribeHresult(hr) << "\n";
+    out << "  DllGetClassObject(IID_IClassFactory): " << DescribeHresult(hr) << "\n";
     if (SUCCEEDED(hr) && factory) factory->Release();
     if (FAILED(hr)) reason = "its library gives no class object";
   }
@@ -154,17 +156,17 @@ std::string WriteActivation(const CLSID &clsid, const std::u16string &file, cons
     for (const SelectedItem &item : items) paths.push_back(item.path);
     IDataObject *selection = nullptr;
     if (HRESULT hr = CreateDropDataObject(paths, &selection); FAILED(hr))
-      return "the selection: " + tools::DescribeHresult(hr);
+      return "the selection: " + DescribeHresult(hr);
     const Activation activation = ActivateHandler(clsid, selection);
     selection->Release();
-    out << "  CoCreateInstance(IID_IShellExtInit): " << tools::DescribeHresult(activation.create) << "\n";
+    out << "  CoCreateInstance(IID_IShellExtInit): " << DescribeHresult(activation.create) << "\n";
     if (FAILED(activation.create)) reason = "CoCreateInstance failed";
     if (reason.empty()) {
-      out << "  Initialize: " << tools::DescribeHresult(activation.initialize) << "\n";
+      out << "  Initialize: " << DescribeHresult(activation.initialize) << "\n";
       if (FAILED(activation.initialize)) reason = "Initialize failed";
     }
     if (reason.empty()) {
-      out << "  QueryInterface(IID_IContextMenu): " << tools::DescribeHresult(activation.query) << "\n";
+      out << "  QueryInterface(IID_IContextMenu): " << DescribeHresult(activation.query) << "\n";
       if (FAILED(activation.query)) reason = "it has no IContextMenu";
     }
     if (reason.empty()) {
@@ -172,7 +174,7 @@ std::string WriteActivation(const CLSID &clsid, const std::u16string &file, cons
       const HRESULT hr = scratch.menu() ? scratch.Add(HandlerKey(), activation.menu, flags) : E_OUTOFMEMORY;
       if (!scratch.menu()) activation.menu->Release();
       if (FAILED(hr)) {
-        out << "  QueryContextMenu(flags " << Hex(flags) << "): " << tools::DescribeHresult(hr) << "\n";
+        out << "  QueryContextMenu(flags " << Hex(flags) << "): " << DescribeHresult(hr) << "\n";
         reason = "QueryContextMenu failed";
       } else {
         const std::vector<MenuEntry> entries = ReadMenuEntries(scratch);
@@ -191,11 +193,11 @@ std::string WriteActivation(const CLSID &clsid, const std::u16string &file, cons
 }
 
 void WriteHandler(const HandlerUse &use, const std::vector<SelectedItem> &items, UINT flags, std::ostream &out) {
-  out << "Handler " << tools::Narrow(ClsidText(use.clsid)) << "\n";
+  out << "Handler " << Narrow(ClsidText(use.clsid)) << "\n";
   out << "  handler keys: " << Join(use.keys) << "\n";
   std::vector<std::string> missing;
   for (const SelectedItem &item : items)
-    if (!ItemHasHandler(item, use.clsid)) missing.push_back(tools::Narrow(item.path));
+    if (!ItemHasHandler(item, use.clsid)) missing.push_back(Narrow(item.path));
   if (missing.empty())
     out << "  registered for every selected item\n";
   else
@@ -226,3 +228,5 @@ void WriteWhyReport(const std::vector<SelectedItem> &items, UINT flags, std::ost
   if (uses.empty()) out << "No handler key names a CLSID: the menu gets no items from handlers.\n";
   for (const HandlerUse &use : uses) WriteHandler(use, items, flags, out);
 }
+
+}  // namespace tools

@@ -10,5 +10,9 @@
 
 #include "selection.h"
 
+namespace tools {
+
 // Writes the report for `items` with QueryContextMenu flags `flags`.
 void WriteWhyReport(const std::vector<SelectedItem> &items, UINT flags, std::ostream &out);
+
+}  // namespace tools
