@@ -8,6 +8,7 @@
 #include <sstream>
 #include <thread>
 
+#include "support/key_handle.h"
 #include "support/text.h"
 
 namespace host {
@@ -109,15 +110,14 @@ void ClearSettings() {
 }
 
 void SetSettingBytes(const WCHAR *name, const void *data, DWORD bytes) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+  testing_registry::KeyHandle key;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr) !=
       ERROR_SUCCESS)
     return;
   // A NUL right after the data would be stored too: the copy goes on with another unit.
   std::string copy(static_cast<const char *>(data), bytes);
   copy += "~~";
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(copy.data()), bytes);
-  RegCloseKey(key);
+  RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE *>(copy.data()), bytes);
 }
 
 void SetSettingText(const WCHAR *name, const std::basic_string<WCHAR> &text) {

@@ -9,6 +9,7 @@
 #include <atomic>
 
 #include "support/fresh_state.h"
+#include "support/key_handle.h"
 #include "support/text.h"
 
 using testing_text::U16;
@@ -78,10 +79,8 @@ TEST(CoGetClassObject, BuiltinClassesHaveClassObjects) {
 }
 
 bool KeyExists(const std::string &path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, U16(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  testing_registry::KeyHandle key;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, U16(path).c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
 }
 
 class CategoriesManager : public ::testing::Test {

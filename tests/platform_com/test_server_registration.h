@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "support/key_handle.h"
 #include "support/text.h"
 #include "test_server.h"
 
@@ -14,15 +15,14 @@ inline const WCHAR *ClassKey() { return TEXT("CLSID\\{6A0F1B2C-3D4E-4F50-8A61-72
 
 // Registers the class with `path` (UTF-8) as its in-process server.
 inline bool Register(const std::string &path) {
-  HKEY key = nullptr;
+  testing_registry::KeyHandle key;
   const testing_text::WideString name = testing_text::WideString(ClassKey()) + TEXT("\\InprocServer32");
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, name.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, name.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.out(), nullptr) !=
       ERROR_SUCCESS)
     return false;
   const testing_text::WideString value = testing_text::U16(path);
-  const LONG result = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
+  const LONG result = RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
                                      static_cast<DWORD>((value.size() + 1) * sizeof(WCHAR)));
-  RegCloseKey(key);
   return result == ERROR_SUCCESS;
 }
 

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "tests/support/key_handle.h"
 #include "tests/support/registry_listing.h"
 #include "tests/support/text.h"
 
@@ -103,10 +104,9 @@ std::string Lower(std::string text) {
 void ListSubtree(HKEY parent, const std::basic_string<WCHAR> &name, const std::string &path,
                  std::vector<std::string> *lines) {
   lines->push_back(path);
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  registry_listing::ListKey(key, path, lines);
-  RegCloseKey(key);
+  testing_registry::KeyHandle key;
+  if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return;
+  registry_listing::ListKey(key.get(), path, lines);
 }
 
 // The classes below root\path as far as registration reaches: every key two
@@ -116,29 +116,27 @@ void ListSubtree(HKEY parent, const std::basic_string<WCHAR> &name, const std::s
 // elsewhere still shows as a new name at the first or second level.
 std::vector<std::string> ClassesListing(HKEY root, const WCHAR *path) {
   std::vector<std::string> lines;
-  HKEY classes = nullptr;
-  if (RegOpenKeyExW(root, path, 0, KEY_READ, &classes) != ERROR_SUCCESS) return lines;
+  testing_registry::KeyHandle classes;
+  if (RegOpenKeyExW(root, path, 0, KEY_READ, classes.out()) != ERROR_SUCCESS) return lines;
   const std::set<std::string> handlerRoots{"*", "folder", "drive", "directory"};
   const std::set<std::string> serverKeys{Lower(kAppId), "tovincopyshl.dll", Lower(kClassId), Lower(kLibId)};
-  for (const std::basic_string<WCHAR> &top : SubkeyNames(classes)) {
+  for (const std::basic_string<WCHAR> &top : SubkeyNames(classes.get())) {
     const std::string topPath = testing_text::U8(top);
     if (handlerRoots.count(Lower(topPath))) {
-      ListSubtree(classes, top, topPath, &lines);
+      ListSubtree(classes.get(), top, topPath, &lines);
       continue;
     }
     lines.push_back(topPath);
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(classes, top.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
-    for (const std::basic_string<WCHAR> &child : SubkeyNames(key)) {
+    testing_registry::KeyHandle key;
+    if (RegOpenKeyExW(classes.get(), top.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) continue;
+    for (const std::basic_string<WCHAR> &child : SubkeyNames(key.get())) {
       const std::string childPath = topPath + "\\" + testing_text::U8(child);
       if (serverKeys.count(Lower(testing_text::U8(child))))
-        ListSubtree(key, child, childPath, &lines);
+        ListSubtree(key.get(), child, childPath, &lines);
       else
         lines.push_back(childPath);
     }
-    RegCloseKey(key);
   }
-  RegCloseKey(classes);
   std::sort(lines.begin(), lines.end());
   return lines;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "exact_value.h"
+#include "key_handle.h"
 #include "key_name.h"
 #include "key_tree.h"
 #include "platform_seams.h"
@@ -39,12 +40,11 @@ class RegeditApply : public ::testing::Test {
                                    Op(RegeditAction::SetValue, u"T\\Old\\Inner", u"", "deep")})
                   .status,
               ERROR_SUCCESS);
-    HKEY key = nullptr;
+    tools::KeyHandle key;
     char16_t keyClass[] = u"cls";
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\T\\Old\\Classy", 0, keyClass, 0, KEY_WRITE, nullptr,
-                              &key, nullptr),
+                              key.out(), nullptr),
               ERROR_SUCCESS);
-    RegCloseKey(key);
   }
 
   static std::vector<tools::KeySnapshot> Tree() {
@@ -78,9 +78,9 @@ TEST_F(RegeditApply, AppliesEveryKindOfOperation) {
                                              "HKEY_CURRENT_USER\\Software\\T\\Old",
                                              "HKEY_CURRENT_USER\\Software\\T\\Old again"}));
   EXPECT_EQ(ops[1].data, Sz(u"10"));
-  HKEY key = nullptr;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\New\\Deeper\\Deepest", 0, KEY_READ, &key), ERROR_SUCCESS);
-  RegCloseKey(key);
+  tools::KeyHandle key;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\New\\Deeper\\Deepest", 0, KEY_READ, key.out()),
+            ERROR_SUCCESS);
 }
 
 // Fails the Nth call of each writing function in turn, for every N the import
@@ -143,12 +143,13 @@ TEST_F(RegeditApply, MachineKeyRefusedAfterUserKeysUndoesTheUserKeys) {
 TEST_F(RegeditApply, StringsWithoutTerminatorKeepTheirBytes) {
   std::string unterminated("a\0\0\0", 4);
   unterminated.resize(2);
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\T", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  EXPECT_EQ(tools::SetValueExactly(key, u"sz", REG_SZ, unterminated), ERROR_SUCCESS);
+  tools::KeyHandle key;
+  ASSERT_EQ(
+      RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\T", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr),
+      ERROR_SUCCESS);
+  EXPECT_EQ(tools::SetValueExactly(key.get(), u"sz", REG_SZ, unterminated), ERROR_SUCCESS);
   DWORD bytes = 0;
-  EXPECT_EQ(RegQueryValueExW(key, u"sz", nullptr, nullptr, nullptr, &bytes), ERROR_SUCCESS);
-  RegCloseKey(key);
+  EXPECT_EQ(RegQueryValueExW(key.get(), u"sz", nullptr, nullptr, nullptr, &bytes), ERROR_SUCCESS);
+  key.Close();
   EXPECT_EQ(bytes, 2u);
 }
