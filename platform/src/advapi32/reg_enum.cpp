@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "registry_call.h"
-#include "registry_tree.h"
+#include "advapi32/registry_call.h"
+#include "advapi32/registry_tree.h"
 #include "windows.h"
 
 using registry::Access;

@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "registry_call.h"
-#include "registry_text.h"
-#include "registry_tree.h"
+#include "advapi32/registry_call.h"
+#include "advapi32/registry_text.h"
+#include "advapi32/registry_tree.h"
 #include "windows.h"
 
 using registry::Access;

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "registry_call.h"
-#include "registry_state.h"
+#include "advapi32/registry_call.h"
+#include "advapi32/registry_state.h"
 
 namespace {
 

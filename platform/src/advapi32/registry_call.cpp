@@ -1,10 +1,10 @@
-#include "registry_call.h"
+#include "advapi32/registry_call.h"
 
 #include <cstdio>
 #include <new>
 
-#include "registry_text.h"
-#include "seams_internal.h"
+#include "advapi32/registry_text.h"
+#include "core/seams_internal.h"
 
 namespace registry {
 namespace {

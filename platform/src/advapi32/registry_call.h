@@ -5,8 +5,8 @@
 #include <string>
 #include <type_traits>
 
-#include "registry_state.h"
-#include "registry_store.h"
+#include "advapi32/registry_state.h"
+#include "advapi32/registry_store.h"
 #include "windows.h"
 
 namespace registry {

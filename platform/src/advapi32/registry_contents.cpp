@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "platform_seams.h"
-#include "registry_state.h"
+#include "advapi32/registry_state.h"
 
 namespace registry {
 namespace {

@@ -1,6 +1,6 @@
 // Enumeration by index through a handle's cursor: the next index continues
 // from the entry last handed out, so listing n entries reads n rows, not n²/2.
-#include "registry_tree.h"
+#include "advapi32/registry_tree.h"
 
 namespace registry {
 namespace {

@@ -1,4 +1,4 @@
-#include "registry_state.h"
+#include "advapi32/registry_state.h"
 
 #include <cstdlib>
 

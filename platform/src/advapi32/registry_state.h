@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "registry_store.h"
+#include "advapi32/registry_store.h"
 #include "windows.h"
 
 namespace registry {

@@ -1,4 +1,4 @@
-#include "registry_store.h"
+#include "advapi32/registry_store.h"
 
 #include <sqlite3.h>
 
@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "registry_text.h"
+#include "advapi32/registry_text.h"
 
 namespace registry {
 namespace {

@@ -1,6 +1,6 @@
-#include "registry_text.h"
+#include "advapi32/registry_text.h"
 
-#include "kernel_utf.h"
+#include "core/utf.h"
 
 #include <clocale>
 #include <cwctype>

@@ -1,9 +1,9 @@
-#include "registry_tree.h"
+#include "advapi32/registry_tree.h"
 
 #include <map>
 #include <set>
 
-#include "registry_text.h"
+#include "advapi32/registry_text.h"
 
 namespace registry {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "registry_call.h"
+#include "advapi32/registry_call.h"
 
 namespace registry {
 

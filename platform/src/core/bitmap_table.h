@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/handle_table.h"
+
 namespace gdi {
 
 // A device-dependent bitmap as this substitute keeps it: the pixels decoded to
@@ -20,6 +22,10 @@ struct Bitmap {
   int requestedHeight = 0;
   std::vector<uint32_t> pixels;
 };
+
+using BitmapTable = core::LockedHandleTable<std::unique_ptr<Bitmap>>;
+// The table of every live bitmap.
+BitmapTable &Bitmaps();
 
 // Takes ownership of the bitmap and returns its new handle, or null (last
 // error ERROR_NOT_ENOUGH_MEMORY) when the table cannot grow.

@@ -1,4 +1,4 @@
-#include "com_text.h"
+#include "core/host_text.h"
 
 #include <cstdint>
 

@@ -6,6 +6,7 @@
 
 namespace gdi {
 
-HDC ScreenDc();
+// A fixed handle: there are no windows, so no other device context exists.
+inline HDC ScreenDc() { return reinterpret_cast<HDC>(static_cast<uintptr_t>(0x30000004)); }
 
 }  // namespace gdi

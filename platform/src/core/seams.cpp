@@ -1,12 +1,11 @@
-#include "seams_internal.h"
+#include "core/seams_internal.h"
 
 #include <map>
 #include <mutex>
 #include <string_view>
 #include <strings.h>
 
-#include "locale_internal.h"
-#include "kernel_utf.h"
+#include "core/utf.h"
 #include "platform_seams.h"
 
 namespace seams {
@@ -29,6 +28,12 @@ struct State {
   std::vector<std::pair<std::string, std::string>> hidden;
 };
 
+// The hooks of OnReset; never destroyed, like the state.
+std::vector<void (*)()> &resetHooks() {
+  static auto *hooks = new std::vector<void (*)()>;
+  return *hooks;
+}
+
 State &state() {
   static State *s = new State;  // never destroyed: used during static destruction too
   return *s;
@@ -48,7 +53,13 @@ void Reset() {
   s.counts.clear();
   s.faults.clear();
   s.hidden.clear();
-  platform_locale::ResetDefaults();
+  for (void (*reset)() : resetHooks()) reset();
+}
+
+void OnReset(void (*reset)()) {
+  State &s = state();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  resetHooks().push_back(reset);
 }
 
 void SetRecording(bool on) {

@@ -27,6 +27,10 @@ bool Enter(const char *operation, F &&describe, uint32_t *code) {
       &describe, code);
 }
 
+// Registers `reset` to run at every seams::Reset, for state that one DLL's
+// functions keep (the locale defaults); call it from a static initialiser.
+void OnReset(void (*reset)());
+
 // Whether the test seams have hidden this export of this module.
 bool IsExportHidden(const std::string &module, const std::string &name);
 

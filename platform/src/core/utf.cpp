@@ -1,4 +1,4 @@
-#include "kernel_utf.h"
+#include "core/utf.h"
 
 #include <cstdint>
 

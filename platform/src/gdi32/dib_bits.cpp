@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "gdi_device_context.h"
-#include "gdi_objects.h"
+#include "core/screen_dc.h"
+#include "core/bitmap_table.h"
 
 namespace {
 

@@ -1,60 +1,14 @@
-// Graphics objects: the handle table, GetObjectW, GetObjectType, DeleteObject.
-// Handles are never-reused numbers, so an unknown or deleted handle is
-// recognised instead of being followed.
-#include "gdi_objects.h"
-
+// GetObjectW, GetObjectType and DeleteObject over the graphics object table.
 #include <cstring>
-#include <mutex>
-#include <unordered_map>
 
+#include "core/bitmap_table.h"
 #include "platform_seams.h"
 
-namespace gdi {
-namespace {
-
-struct ObjectTable {
-  std::mutex mutex;
-  uintptr_t next = 0x20000004;
-  std::unordered_map<uintptr_t, std::unique_ptr<Bitmap>> bitmaps;
-};
-
-ObjectTable &table() {
-  static ObjectTable *t = new ObjectTable;  // never destroyed: objects may be deleted during static destruction
-  return *t;
-}
-
-}  // namespace
-
-HBITMAP AddBitmap(std::unique_ptr<Bitmap> bitmap) {
-  ObjectTable &t = table();
-  try {
-    std::lock_guard<std::mutex> lock(t.mutex);
-    uintptr_t handle = t.next;
-    t.next += 4;
-    t.bitmaps.emplace(handle, std::move(bitmap));
-    return reinterpret_cast<HBITMAP>(handle);
-  } catch (...) {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
-}
-
-bool CopyBitmap(HBITMAP handle, Bitmap *out) {
-  ObjectTable &t = table();
-  std::lock_guard<std::mutex> lock(t.mutex);
-  auto it = t.bitmaps.find(reinterpret_cast<uintptr_t>(handle));
-  if (it == t.bitmaps.end()) return false;
-  *out = *it->second;
-  return true;
-}
-
-}  // namespace gdi
-
 int WINAPI GetObjectW(HANDLE h, int c, LPVOID pv) {
-  gdi::ObjectTable &t = gdi::table();
+  gdi::BitmapTable &t = gdi::Bitmaps();
   std::lock_guard<std::mutex> lock(t.mutex);
-  auto it = t.bitmaps.find(reinterpret_cast<uintptr_t>(h));
-  if (it == t.bitmaps.end()) {
+  std::unique_ptr<gdi::Bitmap> *found = t.objects.Find(h);
+  if (!found) {
     SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
@@ -63,7 +17,7 @@ int WINAPI GetObjectW(HANDLE h, int c, LPVOID pv) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const gdi::Bitmap &b = *it->second;
+  const gdi::Bitmap &b = **found;
   BITMAP bm;
   std::memset(&bm, 0, sizeof bm);
   bm.bmType = 0;
@@ -79,25 +33,21 @@ int WINAPI GetObjectW(HANDLE h, int c, LPVOID pv) {
 }
 
 DWORD WINAPI GetObjectType(HGDIOBJ h) {
-  gdi::ObjectTable &t = gdi::table();
+  gdi::BitmapTable &t = gdi::Bitmaps();
   std::lock_guard<std::mutex> lock(t.mutex);
-  if (t.bitmaps.count(reinterpret_cast<uintptr_t>(h))) return OBJ_BITMAP;
+  if (t.objects.Find(h)) return OBJ_BITMAP;
   SetLastError(ERROR_INVALID_HANDLE);
   return 0;
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ ho) {
+  // The bitmap is freed after the lock is released.
   std::unique_ptr<gdi::Bitmap> doomed;
-  {
-    gdi::ObjectTable &t = gdi::table();
-    std::lock_guard<std::mutex> lock(t.mutex);
-    auto it = t.bitmaps.find(reinterpret_cast<uintptr_t>(ho));
-    if (it == t.bitmaps.end()) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return FALSE;
-    }
-    doomed = std::move(it->second);
-    t.bitmaps.erase(it);
+  gdi::BitmapTable &t = gdi::Bitmaps();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  if (!t.objects.Remove(ho, &doomed)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
   }
   return TRUE;
 }
@@ -105,17 +55,17 @@ BOOL WINAPI DeleteObject(HGDIOBJ ho) {
 namespace seams {
 
 unsigned LiveGdiObjects() {
-  gdi::ObjectTable &t = gdi::table();
+  gdi::BitmapTable &t = gdi::Bitmaps();
   std::lock_guard<std::mutex> lock(t.mutex);
-  return static_cast<unsigned>(t.bitmaps.size());
+  return static_cast<unsigned>(t.objects.Size());
 }
 
 bool BitmapPixels(void *bitmap, std::vector<uint32_t> *pixels) {
-  gdi::ObjectTable &t = gdi::table();
+  gdi::BitmapTable &t = gdi::Bitmaps();
   std::lock_guard<std::mutex> lock(t.mutex);
-  auto it = t.bitmaps.find(reinterpret_cast<uintptr_t>(bitmap));
-  if (it == t.bitmaps.end()) return false;
-  if (pixels) *pixels = it->second->pixels;
+  std::unique_ptr<gdi::Bitmap> *found = t.objects.Find(bitmap);
+  if (!found) return false;
+  if (pixels) *pixels = (*found)->pixels;
   return true;
 }
 

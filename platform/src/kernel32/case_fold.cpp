@@ -1,4 +1,4 @@
-#include "kernel_case.h"
+#include "kernel32/case_fold.h"
 
 namespace platform_case {
 

@@ -1,10 +1,10 @@
-#include "kernel_codepages.h"
+#include "kernel32/codepages.h"
 
 #include <cstdio>
 #include <map>
 #include <utility>
 
-#include "locale_internal.h"
+#include "kernel32/locale_internal.h"
 
 namespace platform_codepages {
 namespace {

@@ -4,7 +4,7 @@
 #include <new>
 #include <pthread.h>
 
-#include "seams_internal.h"
+#include "core/seams_internal.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Reading one section of an ELF object with pread, every extent checked
 // against the file's size before anything is read or allocated.
-#include "elf_sections.h"
+#include "kernel32/elf_sections.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

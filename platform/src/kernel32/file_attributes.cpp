@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <string>
 
-#include "com_text.h"
+#include "core/host_text.h"
 
 namespace {
 

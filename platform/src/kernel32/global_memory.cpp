@@ -9,7 +9,7 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "seams_internal.h"
+#include "core/seams_internal.h"
 
 namespace {
 

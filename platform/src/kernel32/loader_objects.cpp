@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "loader_internal.h"
+#include "kernel32/loader_internal.h"
 
 namespace platform_loader {
 namespace {

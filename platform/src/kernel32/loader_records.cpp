@@ -2,8 +2,8 @@
 #include <map>
 #include <memory>
 
-#include "loader_internal.h"
-#include "loader_records.h"
+#include "kernel32/loader_internal.h"
+#include "kernel32/loader_records.h"
 
 namespace platform_loader {
 namespace {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "loader_internal.h"
+#include "kernel32/loader_internal.h"
 
 namespace platform_loader {
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "kernel_case.h"
-#include "loader_internal.h"
+#include "kernel32/case_fold.h"
+#include "kernel32/loader_internal.h"
 
 namespace platform_loader {
 namespace {

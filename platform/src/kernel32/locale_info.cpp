@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "locale_internal.h"
+#include "kernel32/locale_internal.h"
 
 int WINAPI GetLocaleInfoW(LCID Locale, DWORD LCType, LPWSTR lpLCData, int cchData) {
   if (cchData < 0 || (cchData > 0 && !lpLCData)) {

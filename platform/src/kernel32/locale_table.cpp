@@ -1,5 +1,5 @@
 // The ANSI and OEM code pages of the locales the substitute knows.
-#include "locale_internal.h"
+#include "kernel32/locale_internal.h"
 
 namespace platform_locale {
 namespace {

@@ -1,7 +1,7 @@
 // Length, comparison and bounded copy of NUL-terminated texts.
 #include <windows.h>
 
-#include "kernel_case.h"
+#include "kernel32/case_fold.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "kernel_codepages.h"
-#include "kernel_utf.h"
-#include "seams_internal.h"
+#include "kernel32/codepages.h"
+#include "core/utf.h"
+#include "core/seams_internal.h"
 
 namespace {
 

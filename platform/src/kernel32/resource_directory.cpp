@@ -1,7 +1,7 @@
 // Parsing compiled resource files. Every read is bounded by the record it
 // belongs to, and each record is at least 32 bytes long, so the walk always
 // moves forward and ends.
-#include "resource_directory.h"
+#include "kernel32/resource_directory.h"
 
 namespace platform_resources {
 namespace {

@@ -1,11 +1,11 @@
 // Reading a module's resources from its file and keeping them with the module.
-#include "resource_image.h"
+#include "kernel32/resource_image.h"
 
 #include <map>
 #include <mutex>
 
-#include "elf_sections.h"
-#include "loader_internal.h"
+#include "kernel32/elf_sections.h"
+#include "kernel32/loader_internal.h"
 
 namespace platform_resources {
 namespace {

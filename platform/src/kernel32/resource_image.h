@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "resource_directory.h"
+#include "kernel32/resource_directory.h"
 
 namespace platform_resources {
 

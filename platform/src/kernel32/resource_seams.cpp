@@ -1,8 +1,8 @@
-#include "resource_seams.h"
+#include "kernel32/resource_seams.h"
 
 #include <cstdio>
 
-#include "seams_internal.h"
+#include "core/seams_internal.h"
 
 namespace platform_resources {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "locale_internal.h"
+#include "kernel32/locale_internal.h"
 #include "platform_seams.h"
-#include "seams_internal.h"
+#include "core/seams_internal.h"
 
 namespace platform_locale {
 namespace {
@@ -31,6 +31,8 @@ std::atomic<LCID> &systemDefault() {
 
 // 0 = not set: the thread follows the user default, which is the system default.
 thread_local LCID threadLocale = 0;
+
+[[maybe_unused]] const bool kResetsWithSeams = (seams::OnReset(&ResetDefaults), true);
 
 }  // namespace
 

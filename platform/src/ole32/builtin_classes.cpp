@@ -1,6 +1,6 @@
 // Dispatch to the built-in classes.
-#include "com_builtin.h"
-#include "com_single_interface.h"
+#include "ole32/builtin_classes.h"
+#include "core/single_interface.h"
 
 #include <comcat.h>
 

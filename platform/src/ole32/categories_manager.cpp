@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <string>
 
-#include "com_builtin.h"
-#include "com_guid_text.h"
-#include "com_single_interface.h"
+#include "ole32/builtin_classes.h"
+#include "core/guid_text.h"
+#include "core/single_interface.h"
 
 namespace com {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "platform_seams.h"
-#include "seams_internal.h"
+#include "core/seams_internal.h"
 
 namespace {
 

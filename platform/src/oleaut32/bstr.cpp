@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform_seams.h"
-#include "seams_internal.h"
+#include "core/seams_internal.h"
 
 namespace {
 

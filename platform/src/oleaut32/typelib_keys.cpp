@@ -1,8 +1,8 @@
-#include "typelib_keys.h"
+#include "oleaut32/typelib_keys.h"
 
 #include <cstdio>
 
-#include "com_guid_text.h"
+#include "core/guid_text.h"
 
 namespace typelib {
 namespace {

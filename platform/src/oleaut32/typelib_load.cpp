@@ -10,10 +10,10 @@
 #include <cstring>
 #include <new>
 
-#include "com_text.h"
-#include "seams_internal.h"
-#include "typelib_internal.h"
-#include "typelib_objects.h"
+#include "core/host_text.h"
+#include "core/seams_internal.h"
+#include "oleaut32/typelib_internal.h"
+#include "oleaut32/typelib_objects.h"
 
 namespace typelib {
 namespace {

@@ -2,8 +2,8 @@
 // resource services with the module loaded as a data file.
 #include <windows.h>
 
-#include "com_text.h"
-#include "typelib_internal.h"
+#include "core/host_text.h"
+#include "oleaut32/typelib_internal.h"
 
 namespace typelib {
 

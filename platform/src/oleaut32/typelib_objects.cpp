@@ -1,6 +1,6 @@
 // ITypeLib and ITypeInfo over the records of a library.
-#include "typelib_objects.h"
-#include "com_single_interface.h"
+#include "oleaut32/typelib_objects.h"
+#include "core/single_interface.h"
 
 #include <atomic>
 #include <memory>

@@ -1,6 +1,6 @@
 // The ITypeLib and ITypeInfo objects over a library read from its binary form.
 #pragma once
-#include "typelib_reader.h"
+#include "oleaut32/typelib_reader.h"
 
 namespace typelib {
 

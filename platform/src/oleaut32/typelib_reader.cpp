@@ -6,7 +6,7 @@
 // Error codes: Windows documents TYPE_E_UNSUPFORMAT for a library in a format
 // it does not read and TYPE_E_INVDATAREAD for a failure reading the library's
 // data; a damaged library is refused with the latter. E_FAIL is never used.
-#include "typelib_reader.h"
+#include "oleaut32/typelib_reader.h"
 
 #include <cstring>
 #include <new>

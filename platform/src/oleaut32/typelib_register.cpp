@@ -7,9 +7,9 @@
 #include <new>
 #include <string>
 
-#include "com_guid_text.h"
-#include "seams_internal.h"
-#include "typelib_keys.h"
+#include "core/guid_text.h"
+#include "core/seams_internal.h"
+#include "oleaut32/typelib_keys.h"
 
 namespace typelib {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell_child_reaper.h"
+#include "shell32/child_reaper.h"
 
 #include <cerrno>
 #include <sys/wait.h>

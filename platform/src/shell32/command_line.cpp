@@ -1,4 +1,4 @@
-#include "shell_command_line.h"
+#include "shell32/command_line.h"
 
 namespace shell {
 

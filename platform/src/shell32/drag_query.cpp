@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "seams_internal.h"
+#include "core/seams_internal.h"
 
 namespace {
 

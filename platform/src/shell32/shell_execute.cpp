@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "com_text.h"
-#include "seams_internal.h"
-#include "shell_child_reaper.h"
-#include "shell_command_line.h"
+#include "core/host_text.h"
+#include "core/seams_internal.h"
+#include "shell32/child_reaper.h"
+#include "shell32/command_line.h"
 
 extern char **environ;
 

@@ -1,6 +1,6 @@
-#include "gdi_bmp_decode.h"
+#include "user32/bmp_decode.h"
 
-#include "gdi_bmp_rle.h"
+#include "user32/bmp_rle.h"
 
 #include <algorithm>
 #include <array>

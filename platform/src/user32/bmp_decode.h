@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "gdi_objects.h"
+#include "core/bitmap_table.h"
 
 namespace gdi {
 

@@ -1,4 +1,4 @@
-#include "gdi_bmp_rle.h"
+#include "user32/bmp_rle.h"
 
 #include <algorithm>
 

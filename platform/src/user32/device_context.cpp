@@ -1,12 +1,6 @@
 // GetDC and ReleaseDC. There are no windows here, so the only device context
 // is the screen's, a fixed handle that needs no release.
-#include "gdi_device_context.h"
-
-namespace gdi {
-
-HDC ScreenDc() { return reinterpret_cast<HDC>(static_cast<uintptr_t>(0x30000004)); }
-
-}  // namespace gdi
+#include "core/screen_dc.h"
 
 HDC WINAPI GetDC(HWND hWnd) {
   if (hWnd) {

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "com_text.h"
-#include "gdi_bmp_decode.h"
-#include "gdi_objects.h"
-#include "seams_internal.h"
+#include "core/host_text.h"
+#include "user32/bmp_decode.h"
+#include "core/bitmap_table.h"
+#include "core/seams_internal.h"
 
 namespace {
 

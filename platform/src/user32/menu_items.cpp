@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "seams_internal.h"
+#include "core/seams_internal.h"
 
 namespace {
 
