@@ -7,7 +7,6 @@
 namespace registry {
 namespace {
 
-constexpr uintptr_t kHandleStep = 0x10;
 // Handles of keys opened through HKEY_CLASSES_ROOT carry 2 in their low two
 // bits, which callers use to tell them from handles of the trees themselves.
 constexpr uintptr_t kClassesTag = 0x2;
@@ -40,6 +39,9 @@ Hive HiveOf(View view) {
       return Hive::Machine;
   }
 }
+
+// Handle values step by 0x10 from 0x10000, leaving the low bits for the tag.
+State::State() : handles_(0x10000, 0x10) {}
 
 State &State::Get() {
   static State *state = new State;  // never destroyed: registry calls may come from static destructors
@@ -97,13 +99,12 @@ void State::AwaitOtherTransactions(std::unique_lock<std::mutex> &lock) {
 void State::TransactionBegun(bool snapshot) {
   transactionOwner_ = std::this_thread::get_id();
   snapshot_ = snapshot;
-  transactionFirstHandle_ = nextHandle_;
+  transactionFirstHandle_ = handles_.Next();
 }
 
 void State::TransactionEnded(bool rolledBack) {
   if (rolledBack) {
-    for (auto it = handles_.begin(); it != handles_.end();)
-      it = it->first >= transactionFirstHandle_ ? handles_.erase(it) : std::next(it);
+    handles_.RemoveFrom(transactionFirstHandle_);
     for (auto it = cursors_.begin(); it != cursors_.end();)
       it = it->first >= transactionFirstHandle_ ? cursors_.erase(it) : std::next(it);
   }
@@ -134,24 +135,21 @@ bool State::Lookup(HKEY key, KeyRef *out) const {
     out->display = p.name;
     return true;
   }
-  auto it = handles_.find(reinterpret_cast<uintptr_t>(key));
-  if (it == handles_.end()) return false;
-  *out = it->second;
+  const KeyRef *ref = handles_.Find(key);
+  if (!ref) return false;
+  *out = *ref;
   return true;
 }
 
 HKEY State::Add(KeyRef ref) {
-  uintptr_t value = nextHandle_;
-  nextHandle_ += kHandleStep;
-  if (ref.view == View::Classes) value |= kClassesTag;
+  const uintptr_t tag = ref.view == View::Classes ? kClassesTag : 0;
   ref.predefined = false;
-  handles_.emplace(value, std::move(ref));
-  return reinterpret_cast<HKEY>(value);
+  return handles_.Add<HKEY>(std::move(ref), tag);
 }
 
 bool State::Remove(HKEY key) {
   cursors_.erase(reinterpret_cast<uintptr_t>(key));
-  return handles_.erase(reinterpret_cast<uintptr_t>(key)) != 0;
+  return handles_.Remove(key);
 }
 
 HandleCursors &State::CursorsOf(HKEY key, const KeyRef &ref) {
@@ -163,7 +161,7 @@ HandleCursors &State::CursorsOf(HKEY key, const KeyRef &ref) {
 
 void State::Close() {
   CloseStore();
-  handles_.clear();
+  handles_.Clear();
   cursors_.clear();
 }
 

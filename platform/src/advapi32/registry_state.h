@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "advapi32/registry_store.h"
+#include "core/handle_table.h"
 #include "windows.h"
 
 namespace registry {
@@ -58,6 +59,7 @@ struct HandleCursors {
 // All members require `mutex` to be held.
 class State {
  public:
+  State();
   static State &Get();
 
   std::mutex mutex;
@@ -96,7 +98,7 @@ class State {
   // false when `key` is not an open handle.
   bool Remove(HKEY key);
 
-  size_t OpenHandles() const { return handles_.size(); }
+  size_t OpenHandles() const { return handles_.Size(); }
 
   // The enumeration cursors of `key` (an open handle or a predefined root),
   // made empty on first use and forgotten when the handle is closed.
@@ -119,9 +121,8 @@ class State {
   bool readOnlyChosen_ = false;
   bool readOnly_ = false;
   std::unique_ptr<Store> store_;
-  std::unordered_map<uintptr_t, KeyRef> handles_;
+  core::HandleTable<KeyRef> handles_;
   std::unordered_map<uintptr_t, HandleCursors> cursors_;
-  uintptr_t nextHandle_ = 0x10000;
 };
 
 }  // namespace registry

@@ -17,8 +17,9 @@ template <typename T>
 class HandleTable {
  public:
   // Numbered handles are `first`, `first + step`, ...; step keeps the low bits
-  // free for Add's tag.
-  HandleTable(uintptr_t first, uintptr_t step) : next_(first), step_(step) {}
+  // free for Add's tag. A table whose handles the caller chooses (Put) needs
+  // no numbering.
+  explicit HandleTable(uintptr_t first = 0, uintptr_t step = 0) : next_(first), step_(step) {}
 
   // Stores `object` under the next number with `tag` or'ed in. Throws
   // std::bad_alloc, leaving the table as it was.
@@ -39,6 +40,11 @@ class HandleTable {
   // The object of a live handle, or null.
   template <typename H>
   T *Find(H handle) {
+    auto it = objects_.find(Value(handle));
+    return it == objects_.end() ? nullptr : &it->second;
+  }
+  template <typename H>
+  const T *Find(H handle) const {
     auto it = objects_.find(Value(handle));
     return it == objects_.end() ? nullptr : &it->second;
   }
@@ -85,7 +91,7 @@ class HandleTable {
 // destruction too.
 template <typename T>
 struct LockedHandleTable {
-  LockedHandleTable(uintptr_t first, uintptr_t step) : objects(first, step) {}
+  explicit LockedHandleTable(uintptr_t first = 0, uintptr_t step = 0) : objects(first, step) {}
 
   std::mutex mutex;
   HandleTable<T> objects;  // requires `mutex`

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <new>
 #include <mutex>
-#include <unordered_map>
 
+#include "core/handle_table.h"
 #include "core/seams_internal.h"
 
 namespace {
@@ -20,10 +20,8 @@ struct Block {
   unsigned locks = 0;
 };
 
-struct Heap {
-  std::mutex mutex;
-  std::unordered_map<HGLOBAL, Block *> blocks;
-};
+// Handles are the blocks' own addresses (Put), not numbers.
+using Heap = core::LockedHandleTable<Block *>;
 
 Heap &heap() {
   static Heap *h = new Heap;  // outlives static destruction of users
@@ -32,8 +30,8 @@ Heap &heap() {
 
 // The block of a handle, or null; call with the heap's mutex held.
 Block *Find(Heap &h, HGLOBAL handle) {
-  auto it = h.blocks.find(handle);
-  return it == h.blocks.end() ? nullptr : it->second;
+  Block **block = h.objects.Find(handle);
+  return block ? *block : nullptr;
 }
 
 std::string Hex(const void *p) {
@@ -58,7 +56,7 @@ HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes) {
   HGLOBAL handle = block->moveable ? static_cast<HGLOBAL>(block) : static_cast<HGLOBAL>(block->data);
   Heap &h = heap();
   std::lock_guard<std::mutex> lock(h.mutex);
-  h.blocks[handle] = block;
+  h.objects.Put(handle, block);
   return handle;
 }
 
@@ -109,7 +107,7 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL hMem) {
       SetLastError(ERROR_INVALID_HANDLE);
       return hMem;
     }
-    h.blocks.erase(hMem);
+    h.objects.Remove(hMem);
   }
   std::free(block->data);
   delete block;
@@ -130,8 +128,8 @@ SIZE_T WINAPI GlobalSize(HGLOBAL hMem) {
 HGLOBAL WINAPI GlobalHandle(LPCVOID pMem) {
   Heap &h = heap();
   std::lock_guard<std::mutex> lock(h.mutex);
-  for (const auto &[handle, block] : h.blocks)
-    if (block->data && block->data == pMem) return handle;
+  for (const auto &[handle, block] : h.objects)
+    if (block->data && block->data == pMem) return reinterpret_cast<HGLOBAL>(handle);
   SetLastError(ERROR_INVALID_HANDLE);
   return nullptr;
 }

@@ -5,13 +5,12 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "core/handle_table.h"
 #include "core/seams_internal.h"
 
 namespace {
@@ -33,14 +32,10 @@ struct Menu {
   std::vector<MenuItem> items;
 };
 
-struct MenuTable {
-  std::mutex mutex;
-  uintptr_t next = 0x10004;
-  std::unordered_map<uintptr_t, std::unique_ptr<Menu>> menus;
-};
+using MenuTable = core::LockedHandleTable<Menu>;
 
 MenuTable &table() {
-  static MenuTable *t = new MenuTable;  // never destroyed: hosts may use menus during static destruction
+  static MenuTable *t = new MenuTable(0x10004, 4);  // never destroyed: hosts may use menus during static destruction
   return *t;
 }
 
@@ -50,21 +45,13 @@ constexpr UINT kKnownMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_CHECKMARK
 // with it and hbmpItem, which lies beyond it, neither read nor written.
 constexpr UINT kOldSize = offsetof(MENUITEMINFOW, hbmpItem);
 
-Menu *Find(MenuTable &t, HMENU h) {
-  auto it = t.menus.find(reinterpret_cast<uintptr_t>(h));
-  return it == t.menus.end() ? nullptr : it->second.get();
-}
-
 HMENU Create(bool popup) {
   MenuTable &t = table();
   try {
     std::lock_guard<std::mutex> lock(t.mutex);
-    auto menu = std::make_unique<Menu>();
-    menu->popup = popup;
-    uintptr_t handle = t.next;
-    t.next += 4;
-    t.menus.emplace(handle, std::move(menu));
-    return reinterpret_cast<HMENU>(handle);
+    Menu menu;
+    menu.popup = popup;
+    return t.objects.Add<HMENU>(std::move(menu));
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -88,7 +75,7 @@ struct Located {
   Menu *menu = nullptr;
   size_t index = 0;
 };
-bool Locate(MenuTable &t, Menu *menu, UINT item, BOOL byPosition, Located *out, std::set<Menu *> &seen) {
+bool Locate(core::HandleTable<Menu> &menus, Menu *menu, UINT item, BOOL byPosition, Located *out, std::set<Menu *> &seen) {
   if (byPosition) {
     if (item >= menu->items.size()) return false;
     *out = Located{menu, item};
@@ -106,7 +93,7 @@ bool Locate(MenuTable &t, Menu *menu, UINT item, BOOL byPosition, Located *out, 
       *out = Located{menu, i};
       return true;
     }
-    if (Menu *sub = Find(t, menu->items[i].subMenu); sub && Locate(t, sub, item, FALSE, out, seen)) return true;
+    if (Menu *sub = menus.Find(menu->items[i].subMenu); sub && Locate(menus, sub, item, FALSE, out, seen)) return true;
   }
   return false;
 }
@@ -152,13 +139,11 @@ void CopyText(const MenuItem &item, MENUITEMINFOW *mii) {
   mii->cch = n;
 }
 
-void DestroyLocked(MenuTable &t, uintptr_t handle) {
-  auto it = t.menus.find(handle);
-  if (it == t.menus.end()) return;
-  std::unique_ptr<Menu> menu = std::move(it->second);
-  t.menus.erase(it);
-  for (const MenuItem &item : menu->items)
-    if (item.subMenu) DestroyLocked(t, reinterpret_cast<uintptr_t>(item.subMenu));
+void DestroyLocked(core::HandleTable<Menu> &menus, HMENU handle) {
+  Menu menu;
+  if (!menus.Remove(handle, &menu)) return;
+  for (const MenuItem &item : menu.items)
+    if (item.subMenu) DestroyLocked(menus, item.subMenu);
 }
 
 }  // namespace
@@ -170,12 +155,12 @@ HMENU WINAPI CreateMenu(void) { return Create(false); }
 BOOL WINAPI DestroyMenu(HMENU hMenu) {
   MenuTable &t = table();
   std::lock_guard<std::mutex> lock(t.mutex);
-  if (!Find(t, hMenu)) {
+  if (!t.objects.Find(hMenu)) {
     SetLastError(ERROR_INVALID_MENU_HANDLE);
     return FALSE;
   }
   // Submenus go with their menu, as on Windows; the table lookup makes a cycle harmless.
-  DestroyLocked(t, reinterpret_cast<uintptr_t>(hMenu));
+  DestroyLocked(t.objects, hMenu);
   return TRUE;
 }
 
@@ -202,7 +187,7 @@ BOOL WINAPI InsertMenuItemW(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
   MenuTable &t = table();
   try {
     std::lock_guard<std::mutex> lock(t.mutex);
-    Menu *menu = Find(t, hmenu);
+    Menu *menu = t.objects.Find(hmenu);
     if (!menu) {
       SetLastError(ERROR_INVALID_MENU_HANDLE);
       return FALSE;
@@ -217,7 +202,7 @@ BOOL WINAPI InsertMenuItemW(HMENU hmenu, UINT item, BOOL fByPosition, LPCMENUITE
     // By command: insert before the item with that identifier, or append when there is none.
     Located where;
     std::set<Menu *> seen;
-    if (Locate(t, menu, item, FALSE, &where, seen)) {
+    if (Locate(t.objects, menu, item, FALSE, &where, seen)) {
       where.menu->items.insert(where.menu->items.begin() + static_cast<ptrdiff_t>(where.index), std::move(fresh));
     } else {
       menu->items.push_back(std::move(fresh));
@@ -233,14 +218,14 @@ BOOL WINAPI GetMenuItemInfoW(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITE
   if (!ValidInfo(lpmii)) return FALSE;
   MenuTable &t = table();
   std::lock_guard<std::mutex> lock(t.mutex);
-  Menu *menu = Find(t, hmenu);
+  Menu *menu = t.objects.Find(hmenu);
   if (!menu) {
     SetLastError(ERROR_INVALID_MENU_HANDLE);
     return FALSE;
   }
   Located where;
   std::set<Menu *> seen;
-  if (!Locate(t, menu, item, fByPosition, &where, seen)) {
+  if (!Locate(t.objects, menu, item, fByPosition, &where, seen)) {
     SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
     return FALSE;
   }
@@ -273,7 +258,7 @@ BOOL WINAPI GetMenuItemInfoW(HMENU hmenu, UINT item, BOOL fByPosition, LPMENUITE
 int WINAPI GetMenuItemCount(HMENU hMenu) {
   MenuTable &t = table();
   std::lock_guard<std::mutex> lock(t.mutex);
-  Menu *menu = Find(t, hMenu);
+  Menu *menu = t.objects.Find(hMenu);
   if (!menu) {
     SetLastError(ERROR_INVALID_MENU_HANDLE);
     return -1;
