@@ -3,8 +3,8 @@
 // registry calls could afford.
 #include <algorithm>
 
-#include "platform_seams.h"
 #include "advapi32/registry_state.h"
+#include "platform_seams.h"
 
 namespace registry {
 namespace {

@@ -1,6 +1,6 @@
 // The test seams that make the registry store itself fail.
-#include "platform_seams.h"
 #include "advapi32/registry_state.h"
+#include "platform_seams.h"
 
 namespace seams {
 

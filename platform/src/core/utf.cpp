@@ -104,4 +104,18 @@ bool Utf16ToUtf8(std::u16string_view in, std::string &out, bool strict) {
   return true;
 }
 
+bool ToUtf8(const char16_t *text, std::string *out) {
+  return ToUtf8(text ? std::u16string_view(text) : std::u16string_view(), out);
+}
+
+bool ToUtf8(std::u16string_view text, std::string *out) {
+  out->clear();
+  return Utf16ToUtf8(text, *out, true);
+}
+
+bool ToUtf16(std::string_view text, std::u16string *out) {
+  out->clear();
+  return Utf8ToUtf16(text, *out, true);
+}
+
 }  // namespace platform_utf

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "core/screen_dc.h"
 #include "core/bitmap_table.h"
+#include "core/screen_dc.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <string>
 
-#include "core/host_text.h"
+#include "core/utf.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ DWORD Fail(DWORD error) {
 DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName) {
   try {
     std::string path;
-    if (!lpFileName || !platform_text::Utf16ToUtf8(lpFileName, &path) || path.empty()) return Fail(ERROR_INVALID_NAME);
+    if (!lpFileName || !platform_utf::ToUtf8(lpFileName, &path) || path.empty()) return Fail(ERROR_INVALID_NAME);
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
       switch (errno) {

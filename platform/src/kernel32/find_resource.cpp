@@ -1,10 +1,10 @@
 // FindResourceW and FindResourceExW: a resource by type, name and language.
 #include <cstdio>
 
+#include "core/seams_internal.h"
 #include "kernel32/case_fold.h"
 #include "kernel32/resource_image.h"
 #include "kernel32/resource_seams.h"
-#include "core/seams_internal.h"
 
 namespace platform_resources {
 namespace {

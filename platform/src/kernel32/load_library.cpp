@@ -15,11 +15,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/seams_internal.h"
 #include "core/utf.h"
 #include "kernel32/loader_internal.h"
 #include "kernel32/loader_records.h"
 #include "kernel32/resource_image.h"
-#include "core/seams_internal.h"
 
 namespace platform_loader {
 namespace {

@@ -1,8 +1,8 @@
 // LoadResource, LockResource and SizeofResource over the records that
 // FindResourceW/ExW hand out as HRSRCs.
+#include "core/seams_internal.h"
 #include "kernel32/resource_image.h"
 #include "kernel32/resource_seams.h"
-#include "core/seams_internal.h"
 
 namespace platform_resources {
 namespace {

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "kernel32/case_fold.h"
+#include "core/seams_internal.h"
 #include "core/utf.h"
+#include "kernel32/case_fold.h"
 #include "kernel32/loader_internal.h"
 #include "kernel32/loader_records.h"
-#include "core/seams_internal.h"
 
 namespace platform_loader {
 namespace {

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "kernel32/codepages.h"
-#include "core/utf.h"
 #include "core/seams_internal.h"
+#include "core/utf.h"
+#include "kernel32/codepages.h"
 
 namespace {
 

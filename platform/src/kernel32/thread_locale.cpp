@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/seams_internal.h"
 #include "kernel32/locale_internal.h"
 #include "platform_seams.h"
-#include "core/seams_internal.h"
 
 namespace platform_locale {
 namespace {

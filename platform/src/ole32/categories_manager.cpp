@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <string>
 
-#include "ole32/builtin_classes.h"
 #include "core/guid_text.h"
 #include "core/single_interface.h"
+#include "ole32/builtin_classes.h"
 
 namespace com {
 namespace {

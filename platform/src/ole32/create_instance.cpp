@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "ole32/builtin_classes.h"
 #include "core/guid_text.h"
 #include "core/seams_internal.h"
+#include "ole32/builtin_classes.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "ole32/builtin_classes.h"
 #include "core/single_interface.h"
+#include "ole32/builtin_classes.h"
 
 namespace com {
 namespace {

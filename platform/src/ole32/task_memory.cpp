@@ -4,8 +4,8 @@
 #include <atomic>
 #include <cstdlib>
 
-#include "platform_seams.h"
 #include "core/seams_internal.h"
+#include "platform_seams.h"
 
 namespace {
 

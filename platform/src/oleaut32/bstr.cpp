@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform_seams.h"
 #include "core/seams_internal.h"
+#include "platform_seams.h"
 
 namespace {
 

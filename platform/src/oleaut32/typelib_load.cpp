@@ -10,8 +10,8 @@
 #include <cstring>
 #include <new>
 
-#include "core/host_text.h"
 #include "core/seams_internal.h"
+#include "core/utf.h"
 #include "oleaut32/typelib_internal.h"
 #include "oleaut32/typelib_objects.h"
 
@@ -73,8 +73,8 @@ HRESULT Load(LPCOLESTR szFile, REGKIND regkind, ITypeLib **pptlib) {
   std::u16string full;
   char resolved[PATH_MAX];
   try {
-    if (!platform_text::Utf16ToUtf8(szFile, &utf8) || utf8.empty() || !realpath(utf8.c_str(), resolved) ||
-        !platform_text::Utf8ToUtf16(resolved, &full))
+    if (!platform_utf::ToUtf8(szFile, &utf8) || utf8.empty() || !realpath(utf8.c_str(), resolved) ||
+        !platform_utf::ToUtf16(resolved, &full))
       return TYPE_E_CANTLOADLIBRARY;
   } catch (const std::bad_alloc &) {
     return E_OUTOFMEMORY;

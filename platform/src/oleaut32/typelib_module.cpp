@@ -2,14 +2,14 @@
 // resource services with the module loaded as a data file.
 #include <windows.h>
 
-#include "core/host_text.h"
+#include "core/utf.h"
 #include "oleaut32/typelib_internal.h"
 
 namespace typelib {
 
 bool ModuleTypeLibResource(const std::string &path, std::vector<uint8_t> *bytes) {
   std::u16string wide;
-  if (!platform_text::Utf8ToUtf16(path, &wide)) return false;
+  if (!platform_utf::ToUtf16(path, &wide)) return false;
   HMODULE module = LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) return false;
   bool found = false;

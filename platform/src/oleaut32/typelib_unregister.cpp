@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/guid_text.h"
-#include "core/host_text.h"
 #include "core/seams_internal.h"
+#include "core/utf.h"
 #include "oleaut32/typelib_internal.h"
 #include "oleaut32/typelib_keys.h"
 
@@ -86,7 +86,7 @@ class Remover {
 HRESULT RemoveInterfaces(const Remover &remover, const ClassesRoot &root, const std::u16string &path, REFGUID libid) {
   std::string utf8;
   ITypeLib *lib = nullptr;
-  if (!platform_text::Utf16ToUtf8(path, &utf8) || FAILED(LoadPath(utf8, &lib))) return S_OK;
+  if (!platform_utf::ToUtf8(path, &utf8) || FAILED(LoadPath(utf8, &lib))) return S_OK;
   HRESULT hr = S_OK;
   for (UINT i = 0, count = lib->GetTypeInfoCount(); i < count && SUCCEEDED(hr); ++i) {
     ITypeInfo *type = nullptr;

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "core/host_text.h"
 #include "core/seams_internal.h"
+#include "core/utf.h"
 #include "shell32/child_reaper.h"
 #include "shell32/command_line.h"
 
@@ -136,10 +136,10 @@ class SpawnActions {
 HINSTANCE Execute(LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters, LPCWSTR lpDirectory) {
   if (!IsOpenVerb(lpOperation)) return Fail(SE_ERR_NOASSOC);
   std::string file;
-  if (!lpFile || !*lpFile || !platform_text::Utf16ToUtf8(lpFile, &file)) return Fail(SE_ERR_FNF);
+  if (!lpFile || !*lpFile || !platform_utf::ToUtf8(lpFile, &file)) return Fail(SE_ERR_FNF);
   std::string directory;
   if (lpDirectory && *lpDirectory) {
-    if (!platform_text::Utf16ToUtf8(lpDirectory, &directory) || !IsDirectory(directory)) return Fail(SE_ERR_PNF);
+    if (!platform_utf::ToUtf8(lpDirectory, &directory) || !IsDirectory(directory)) return Fail(SE_ERR_PNF);
   }
   const std::string program = Resolve(file);
   if (uintptr_t e = CheckProgram(program)) return Fail(e);
@@ -148,7 +148,7 @@ HINSTANCE Execute(LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters, LPC
   if (lpParameters) {
     for (const std::u16string &a : shell::SplitCommandLine(lpParameters)) {
       std::string utf8;
-      if (!platform_text::Utf16ToUtf8(a, &utf8)) return Fail(SE_ERR_OOM);
+      if (!platform_utf::ToUtf8(a, &utf8)) return Fail(SE_ERR_OOM);
       arguments.push_back(std::move(utf8));
     }
   }

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "core/host_text.h"
-#include "user32/bmp_decode.h"
 #include "core/bitmap_table.h"
 #include "core/seams_internal.h"
+#include "core/utf.h"
+#include "user32/bmp_decode.h"
 
 namespace {
 
@@ -115,7 +115,7 @@ HANDLE WINAPI LoadImageW(HINSTANCE hInst, LPCWSTR name, UINT type, int cx, int c
     while (name[length] && length < MAX_PATH) ++length;
     if (length >= MAX_PATH) return Fail(ERROR_FILE_NOT_FOUND);
     std::string path;
-    if (!platform_text::Utf16ToUtf8(name, &path) || path.empty()) return Fail(ERROR_INVALID_NAME);
+    if (!platform_utf::ToUtf8(name, &path) || path.empty()) return Fail(ERROR_INVALID_NAME);
 
     std::vector<uint8_t> data;
     if (DWORD e = ReadWholeFile(path, &data); e != ERROR_SUCCESS) return Fail(e);
