@@ -2,17 +2,96 @@
 // Only tests include this header. All functions are thread-safe.
 #pragma once
 #include <cstdint>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace seams {
+
+// The seam operations: every call that is counted, recorded and can be made
+// to fail, named as the function it stands for.
+inline constexpr const char *kOperations[] = {
+    "CoCreateInstance",
+    "CoGetClassObject",
+    "CoTaskMemAlloc",
+    "CoTaskMemRealloc",
+    "DragQueryFileW",
+    "FindResourceExW",
+    "FindResourceW",
+    "GetModuleFileNameW",
+    "GetModuleHandleW",
+    "GetProcAddress",
+    "GlobalLock",
+    "InitializeCriticalSection",
+    "InitializeCriticalSectionAndSpinCount",
+    "InsertMenuItemW",
+    "LoadImageW",
+    "LoadLibraryExW",
+    "LoadLibraryW",
+    "LoadResource",
+    "LoadTypeLib",
+    "LoadTypeLibEx",
+    "MultiByteToWideChar",
+    "RegCloseKey",
+    "RegCreateKeyExW",
+    "RegDeleteKeyExW",
+    "RegDeleteKeyW",
+    "RegDeleteTreeW",
+    "RegDeleteValueW",
+    "RegEnumKeyExW",
+    "RegEnumValueW",
+    "RegGetValueW",
+    "RegOpenKeyExW",
+    "RegQueryInfoKeyW",
+    "RegQueryValueExW",
+    "RegSetValueExW",
+    "RegisterTypeLib",
+    "RegisterTypeLibForUser",
+    "SetThreadLocale",
+    "ShellExecuteW",
+    "SysAllocString",
+    "UnRegisterTypeLib",
+    "UnRegisterTypeLibForUser",
+    "WideCharToMultiByte",
+};
+inline constexpr unsigned kOperationCount = sizeof kOperations / sizeof kOperations[0];
+
+// One of kOperations. A name written in the program is checked when it is
+// compiled ("RegOpenKeyExW" converts; a misspelt name does not compile); a
+// name made while it runs goes through Named.
+class Operation {
+ public:
+  consteval Operation(const char *name) : index_(IndexOf(name)) {}
+  // The operation of a name made at run time; aborts the program for a name
+  // that is none, so a misspelt check cannot pass unnoticed.
+  __attribute__((visibility("default"))) static Operation Named(std::string_view name);
+
+  const char *name() const { return kOperations[index_]; }
+  unsigned index() const { return index_; }
+  friend bool operator==(Operation a, Operation b) { return a.index_ == b.index_; }
+  friend std::ostream &operator<<(std::ostream &out, Operation operation) { return out << operation.name(); }
+
+ private:
+  struct Index {
+    unsigned value;
+  };
+  explicit Operation(Index index) : index_(index.value) {}
+  static constexpr unsigned IndexOf(std::string_view name) {
+    for (unsigned i = 0; i < kOperationCount; ++i)
+      if (name == kOperations[i]) return i;
+    throw "not a seam operation";  // reached for an unknown name only: the conversion does not compile
+  }
+
+  unsigned index_;
+};
 
 // One recorded call of a named operation. `subject` is what the operation acts
 // on (for registry calls the full key path such as
 // "HKEY_CURRENT_USER\Software\Tovin Copy", for DragQueryFileW the index), and
 // `arguments` a rendering of the other arguments, both UTF-8.
 struct Call {
-  std::string operation;
+  Operation operation;
   std::string subject;
   std::string arguments;
 };
@@ -24,9 +103,9 @@ __attribute__((visibility("default"))) void Reset();
 // Recording is off by default; while on, every seam-aware operation is appended.
 __attribute__((visibility("default"))) void SetRecording(bool on);
 __attribute__((visibility("default"))) std::vector<Call> Calls();
-__attribute__((visibility("default"))) std::vector<Call> Calls(const std::string &operation);
+__attribute__((visibility("default"))) std::vector<Call> Calls(Operation operation);
 // Number of calls of the operation since the last Reset, counted whether or not recording is on.
-__attribute__((visibility("default"))) unsigned CallCount(const std::string &operation);
+__attribute__((visibility("default"))) unsigned CallCount(Operation operation);
 
 // Makes the operation fail with `code` (its own failure convention: a Win32
 // code for registry calls, an exception code for raising calls, ignored for
@@ -34,7 +113,7 @@ __attribute__((visibility("default"))) unsigned CallCount(const std::string &ope
 // N fails only the Nth call of the operation counted from this point. A
 // non-empty subject restricts the fault to calls whose subject equals it
 // (registry paths compare case-insensitively).
-__attribute__((visibility("default"))) void FailOperation(const std::string &operation, uint32_t code,
+__attribute__((visibility("default"))) void FailOperation(Operation operation, uint32_t code,
                                                           unsigned onCall = 0, const std::string &subject = "");
 __attribute__((visibility("default"))) void ClearFaults();
 

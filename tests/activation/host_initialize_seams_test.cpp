@@ -11,7 +11,7 @@ using InitializeSeamsTest = InitializeTest;
 TEST_F(InitializeSeamsTest, FailedSystemCallsKeepTheEarlierPathOrTheNamesBefore) {
   struct Case {
     const char *name;
-    const char *operation;
+    seams::Operation operation;
     uint32_t code;
     unsigned nth;  // 0: every call
     const char *subject;

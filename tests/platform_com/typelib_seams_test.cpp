@@ -77,9 +77,9 @@ TEST_F(TypeLibSeams, RegistrationFailuresGiveTheirCodes) {
 
   // Each of the four is a seam operation that fails before touching the registry.
   seams::SetRecording(true);
-  for (const char *operation :
-       {"RegisterTypeLib", "RegisterTypeLibForUser", "UnRegisterTypeLib", "UnRegisterTypeLibForUser"})
-    seams::FailOperation(operation, uint32_t(E_ACCESSDENIED));
+  const seams::Operation failing[] = {"RegisterTypeLib", "RegisterTypeLibForUser", "UnRegisterTypeLib",
+                                     "UnRegisterTypeLibForUser"};
+  for (seams::Operation operation : failing) seams::FailOperation(operation, uint32_t(E_ACCESSDENIED));
   EXPECT_EQ(RegisterTypeLib(lib, path.c_str(), TEXT("C:\\help")), E_ACCESSDENIED);
   EXPECT_EQ(RegisterTypeLibForUser(lib, full.data(), nullptr), E_ACCESSDENIED);
   EXPECT_EQ(UnRegisterTypeLib(kLibrary, 1, 0, 0x409, SYS_WIN32), E_ACCESSDENIED);

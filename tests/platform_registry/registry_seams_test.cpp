@@ -21,18 +21,18 @@ TEST_F(RegistrySeams, RecordsKeyPathsAndArguments) {
 
   std::vector<seams::Call> calls = seams::Calls();
   ASSERT_EQ(calls.size(), 5u);
-  EXPECT_EQ(calls[0].operation, "RegOpenKeyExW");
+  EXPECT_EQ(calls[0].operation, seams::Operation("RegOpenKeyExW"));
   EXPECT_EQ(calls[0].subject, "HKEY_CURRENT_USER\\Software\\Tovin Copy");
   EXPECT_EQ(calls[0].arguments, "key=HKEY_CURRENT_USER subkey=\"Software\\Tovin Copy\" options=0 sam=0x00000001");
-  EXPECT_EQ(calls[1].operation, "RegQueryValueExW");
+  EXPECT_EQ(calls[1].operation, seams::Operation("RegQueryValueExW"));
   EXPECT_EQ(calls[1].subject, "HKEY_CURRENT_USER\\Software\\Tovin Copy");
   EXPECT_EQ(calls[1].arguments, "key=HKEY_CURRENT_USER\\Software\\Tovin Copy value=\"CopyApp\" size=1000");
-  EXPECT_EQ(calls[2].operation, "RegCreateKeyExW");
+  EXPECT_EQ(calls[2].operation, seams::Operation("RegCreateKeyExW"));
   EXPECT_EQ(calls[2].subject, "HKEY_CLASSES_ROOT\\CLSID\\{0000}");
   EXPECT_EQ(calls[2].arguments, "key=HKEY_CLASSES_ROOT subkey=\"CLSID\\{0000}\" class=(null) options=0 sam=0x000F003F");
-  EXPECT_EQ(calls[3].operation, "RegCloseKey");
+  EXPECT_EQ(calls[3].operation, seams::Operation("RegCloseKey"));
   EXPECT_EQ(calls[3].subject, "HKEY_CLASSES_ROOT\\CLSID\\{0000}");
-  EXPECT_EQ(calls[4].operation, "RegCloseKey");
+  EXPECT_EQ(calls[4].operation, seams::Operation("RegCloseKey"));
   EXPECT_EQ(calls[4].subject, "HKEY_CURRENT_USER\\Software\\Tovin Copy");
   EXPECT_EQ(seams::CallCount("RegQueryValueExW"), 1u);
 }
@@ -74,11 +74,11 @@ TEST_F(RegistrySeams, EveryOperationIsASeam) {
   Key key;
   ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\All\\Sub", &key), ERROR_SUCCESS);
   seams::Reset();
-  const char *operations[] = {"RegOpenKeyExW",  "RegCreateKeyExW",  "RegQueryValueExW", "RegSetValueExW",
+  const seams::Operation operations[] = {"RegOpenKeyExW",  "RegCreateKeyExW",  "RegQueryValueExW", "RegSetValueExW",
                               "RegDeleteValueW", "RegEnumKeyExW",   "RegEnumValueW",    "RegDeleteKeyW",
                               "RegDeleteKeyExW", "RegDeleteTreeW",  "RegQueryInfoKeyW", "RegGetValueW",
                               "RegCloseKey"};
-  for (const char *operation : operations) seams::FailOperation(operation, 1234);
+  for (seams::Operation operation : operations) seams::FailOperation(operation, 1234);
   char16_t name[16];
   DWORD size = 16;
   HKEY h = HKEY_CURRENT_USER;
@@ -98,7 +98,7 @@ TEST_F(RegistrySeams, EveryOperationIsASeam) {
             1234);
   EXPECT_EQ(RegGetValueW(h, nullptr, nullptr, RRF_RT_ANY, nullptr, nullptr, nullptr), 1234);
   EXPECT_EQ(RegCloseKey(key.get()), 1234);
-  for (const char *operation : operations) EXPECT_EQ(seams::CallCount(operation), 1u) << operation;
+  for (seams::Operation operation : operations) EXPECT_EQ(seams::CallCount(operation), 1u) << operation;
   seams::ClearFaults();
   EXPECT_TRUE(Exists(HKEY_CURRENT_USER, "Software\\All\\Sub"));
 }

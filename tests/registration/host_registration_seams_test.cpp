@@ -66,7 +66,7 @@ TEST_F(RegistrationSeams, ScriptsAreConvertedWholeUnderTheSystemLocale) {
 // Faults injected below registration give the failure's HRESULT, and a step
 // that failed without an error code never reads as success.
 struct FaultCase {
-  const char *operation;
+  seams::Operation operation;
   uint32_t code;
   HRESULT expected;
 };

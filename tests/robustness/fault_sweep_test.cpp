@@ -124,6 +124,8 @@ class FaultSweep : public ::testing::TestWithParam<Sweep> {
   void TearDown() override { library_allocations::StopWatching(); }
 
   bool Heap() const { return std::string(GetParam().fault.operation) == "heap"; }
+  // The fault's seam operation; a name that is none aborts the sweep.
+  seams::Operation Operation() const { return seams::Operation::Named(GetParam().fault.operation); }
   bool PerUser() const { return GetParam().target.perUser; }
   bool Removes() const {
     Entry entry = GetParam().target.entry;
@@ -157,13 +159,12 @@ class FaultSweep : public ::testing::TestWithParam<Sweep> {
   // The export's calls of the fault's operation in a clean run.
   unsigned CountCalls() {
     Prepare();
-    const std::string operation = GetParam().fault.operation;
-    const unsigned before = seams::CallCount(operation);
+    const unsigned before = Heap() ? 0 : seams::CallCount(Operation());
     if (Heap()) {
       EXPECT_TRUE(library_allocations::Watch(kLibrary));
     }
     EXPECT_EQ(S_OK, Call(GetParam().target.entry));
-    const unsigned calls = Heap() ? library_allocations::Count() : seams::CallCount(operation) - before;
+    const unsigned calls = Heap() ? library_allocations::Count() : seams::CallCount(Operation()) - before;
     EXPECT_EQ(Done(), Written());
     return calls;
   }
@@ -187,7 +188,7 @@ TEST_P(FaultSweep, EachFailureIsReportedCleanedUpAndRecoverable) {
       library_allocations::Watch(kLibrary);
       library_allocations::FailNth(n);
     } else {
-      seams::FailOperation(fault.operation, fault.code, n);
+      seams::FailOperation(Operation(), fault.code, n);
     }
     const HRESULT hr = Call(GetParam().target.entry);
     seams::ClearFaults();

@@ -87,7 +87,8 @@ TEST_F(RegeditApply, AppliesEveryKindOfOperation) {
 // reaches, and expects the registry exactly as before each time.
 TEST_F(RegeditApply, AFailureAnywhereLeavesEverythingAsBefore) {
   const std::vector<tools::KeySnapshot> before = Tree();
-  for (const char *operation : {"RegCreateKeyExW", "RegSetValueExW", "RegDeleteValueW", "RegDeleteTreeW"}) {
+  const seams::Operation operations[] = {"RegCreateKeyExW", "RegSetValueExW", "RegDeleteValueW", "RegDeleteTreeW"};
+  for (seams::Operation operation : operations) {
     for (unsigned n = 1;; ++n) {
       seams::ClearFaults();
       unsigned calls = seams::CallCount(operation);

@@ -24,7 +24,7 @@ std::string Subject(const std::string &display, const char16_t *subKey) {
 
 }  // namespace
 
-LSTATUS RunCall(const char *operation, Access access, HKEY hKey, const char16_t *subKey, Render render,
+LSTATUS RunCall(seams::Operation operation, Access access, HKEY hKey, const char16_t *subKey, Render render,
                 void *renderContext, Body body, void *bodyContext) noexcept {
   try {
     State &state = State::Get();

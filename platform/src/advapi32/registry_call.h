@@ -7,6 +7,7 @@
 
 #include "advapi32/registry_state.h"
 #include "advapi32/registry_store.h"
+#include "platform_seams.h"
 #include "windows.h"
 
 namespace registry {
@@ -38,11 +39,11 @@ using Render = std::string (*)(void *context);
 // threads wait while one thread has a store transaction open. A store failure
 // gives its StoreError's status, exhausted memory ERROR_OUTOFMEMORY; nothing
 // is thrown.
-LSTATUS RunCall(const char *operation, Access access, HKEY hKey, const char16_t *subKey, Render render,
+LSTATUS RunCall(seams::Operation operation, Access access, HKEY hKey, const char16_t *subKey, Render render,
                 void *renderContext, Body body, void *bodyContext) noexcept;
 
 template <typename A, typename F>
-LSTATUS Run(const char *operation, Access access, HKEY hKey, const char16_t *subKey, A &&arguments,
+LSTATUS Run(seams::Operation operation, Access access, HKEY hKey, const char16_t *subKey, A &&arguments,
             F &&body) noexcept {
   return RunCall(
       operation, access, hKey, subKey,

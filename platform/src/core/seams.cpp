@@ -1,6 +1,8 @@
 #include "core/seams_internal.h"
 
-#include <map>
+#include <algorithm>
+#include <cstdlib>
+#include <cstdio>
 #include <mutex>
 #include <string_view>
 #include <strings.h>
@@ -12,7 +14,7 @@ namespace seams {
 namespace {
 
 struct Fault {
-  std::string operation;
+  Operation operation;
   uint32_t code;
   unsigned onCall;  // 0 = every call; else the Nth call counted from arming.
   std::string subject;
@@ -23,7 +25,7 @@ struct State {
   std::mutex mutex;
   bool recording = false;
   std::vector<Call> calls;
-  std::map<std::string, unsigned, std::less<>> counts;
+  unsigned counts[kOperationCount] = {};
   std::vector<Fault> faults;
   std::vector<std::pair<std::string, std::string>> hidden;
 };
@@ -50,7 +52,7 @@ void Reset() {
   std::lock_guard<std::mutex> lock(s.mutex);
   s.recording = false;
   s.calls.clear();
-  s.counts.clear();
+  std::fill(std::begin(s.counts), std::end(s.counts), 0u);
   s.faults.clear();
   s.hidden.clear();
   for (void (*reset)() : resetHooks()) reset();
@@ -74,7 +76,7 @@ std::vector<Call> Calls() {
   return s.calls;
 }
 
-std::vector<Call> Calls(const std::string &operation) {
+std::vector<Call> Calls(Operation operation) {
   State &s = state();
   std::lock_guard<std::mutex> lock(s.mutex);
   std::vector<Call> out;
@@ -83,14 +85,20 @@ std::vector<Call> Calls(const std::string &operation) {
   return out;
 }
 
-unsigned CallCount(const std::string &operation) {
+unsigned CallCount(Operation operation) {
   State &s = state();
   std::lock_guard<std::mutex> lock(s.mutex);
-  auto it = s.counts.find(operation);
-  return it == s.counts.end() ? 0 : it->second;
+  return s.counts[operation.index()];
 }
 
-void FailOperation(const std::string &operation, uint32_t code, unsigned onCall, const std::string &subject) {
+Operation Operation::Named(std::string_view name) {
+  for (unsigned i = 0; i < kOperationCount; ++i)
+    if (name == kOperations[i]) return Operation(Index{i});
+  std::fprintf(stderr, "not a seam operation: %.*s\n", static_cast<int>(name.size()), name.data());
+  std::abort();
+}
+
+void FailOperation(Operation operation, uint32_t code, unsigned onCall, const std::string &subject) {
   State &s = state();
   std::lock_guard<std::mutex> lock(s.mutex);
   s.faults.push_back(Fault{operation, code, onCall, subject});
@@ -112,10 +120,8 @@ namespace {
 
 // Counts the call and, when something watches it, renders it and records it
 // or applies the first fault that matches. Runs under the state's lock.
-bool EnterLocked(State &s, const char *operation, Describe describe, void *context, uint32_t *code) {
-  auto counted = s.counts.find(std::string_view(operation));
-  if (counted == s.counts.end()) counted = s.counts.emplace(operation, 0).first;
-  ++counted->second;
+bool EnterLocked(State &s, Operation operation, Describe describe, void *context, uint32_t *code) {
+  ++s.counts[operation.index()];
   bool armed = false;
   for (const Fault &f : s.faults) armed = armed || f.operation == operation;
   if (!s.recording && !armed) return false;
@@ -135,13 +141,13 @@ bool EnterLocked(State &s, const char *operation, Describe describe, void *conte
 
 }  // namespace
 
-bool EnterDescribed(const char *operation, Describe describe, void *context, uint32_t *code) {
+bool EnterDescribed(Operation operation, Describe describe, void *context, uint32_t *code) {
   State &s = state();
   std::lock_guard<std::mutex> lock(s.mutex);
   return EnterLocked(s, operation, describe, context, code);
 }
 
-bool Enter(const char *operation, const std::string &subject, const std::string &arguments, uint32_t *code) {
+bool Enter(Operation operation, const std::string &subject, const std::string &arguments, uint32_t *code) {
   return Enter(
       operation,
       [&](std::string *subjectOut, std::string *argumentsOut) {

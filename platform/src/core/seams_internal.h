@@ -4,21 +4,23 @@
 #include <string>
 #include <type_traits>
 
+#include "platform_seams.h"
+
 namespace seams {
 
 // Counts (and, when recording, records) one call. Returns true when a fault
 // applies; *code then holds the fault's code.
-bool Enter(const char *operation, const std::string &subject, const std::string &arguments, uint32_t *code);
+bool Enter(Operation operation, const std::string &subject, const std::string &arguments, uint32_t *code);
 
 // Enter for calls on hot paths: `describe(context, &subject, &arguments)`
 // renders the call only when something looks at it (recording, or a fault
 // armed for this operation), so that an unwatched call costs a count.
 using Describe = void (*)(void *context, std::string *subject, std::string *arguments);
-bool EnterDescribed(const char *operation, Describe describe, void *context, uint32_t *code);
+bool EnterDescribed(Operation operation, Describe describe, void *context, uint32_t *code);
 
 // EnterDescribed with a callable `describe(std::string *subject, std::string *arguments)`.
 template <typename F>
-bool Enter(const char *operation, F &&describe, uint32_t *code) {
+bool Enter(Operation operation, F &&describe, uint32_t *code) {
   return EnterDescribed(
       operation,
       [](void *context, std::string *subject, std::string *arguments) {

@@ -190,7 +190,7 @@ HMODULE LoadExecutable(const std::string &path) {
   return m->handle;
 }
 
-HMODULE Load(const char *operation, LPCWSTR name, HANDLE file, DWORD flags) {
+HMODULE Load(seams::Operation operation, LPCWSTR name, HANDLE file, DWORD flags) {
   std::string utf8;
   if (name) platform_utf::Utf16ToUtf8(name, utf8, false);
   char args[32];

@@ -112,7 +112,7 @@ HRESULT Register(const ClassesRoot &root, ITypeLib *lib, LPCOLESTR fullPath, LPC
 }
 
 // Whether the test seams fail the call; *code then holds the fault's code.
-bool Faulted(const char *operation, LPCOLESTR fullPath, LPCOLESTR helpDir, HRESULT *code) {
+bool Faulted(seams::Operation operation, LPCOLESTR fullPath, LPCOLESTR helpDir, HRESULT *code) {
   uint32_t fault = 0;
   std::string help = helpDir ? "\"" + seams::Utf8(helpDir) + "\"" : "(null)";
   if (!seams::Enter(operation, seams::Utf8(fullPath), "helpdir=" + help, &fault)) return false;

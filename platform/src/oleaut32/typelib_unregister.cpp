@@ -144,7 +144,8 @@ HRESULT RemoveVersionKeys(const ClassesRoot &root, REFGUID libid, WORD major, WO
 namespace {
 
 // Whether the test seams fail the call; *code then holds the fault's code.
-bool Faulted(const char *operation, REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND syskind, HRESULT *code) {
+bool Faulted(seams::Operation operation, REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND syskind,
+             HRESULT *code) {
   char args[80];
   std::snprintf(args, sizeof args, "version=%x.%x lcid=0x%08X syskind=%d", unsigned(major), unsigned(minor),
                 unsigned(lcid), int(syskind));
