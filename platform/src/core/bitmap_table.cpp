@@ -5,7 +5,8 @@
 namespace gdi {
 
 BitmapTable &Bitmaps() {
-  static BitmapTable *t = new BitmapTable(0x20000004, 4);  // never destroyed: objects may be deleted during static destruction
+  // Never destroyed: objects may be deleted during static destruction.
+  static BitmapTable *t = new BitmapTable(0x20000004, 4);
   return *t;
 }
 
