@@ -6,34 +6,40 @@
 
 namespace tools {
 
+namespace {
+
+// Converts non-empty `bytes` with MultiByteToWideChar's `flags` into *out;
+// false, with *out empty, when the conversion fails or the size is beyond an int.
+bool Convert(unsigned codePage, DWORD flags, const std::string &bytes, std::u16string *out) {
+  out->clear();
+  if (bytes.size() > INT_MAX / 2) return false;
+  const int size = static_cast<int>(bytes.size());
+  const int units = MultiByteToWideChar(codePage, flags, bytes.data(), size, nullptr, 0);
+  if (units <= 0) return false;
+  out->resize(static_cast<size_t>(units));
+  if (MultiByteToWideChar(codePage, flags, bytes.data(), size, out->data(), units) == units) return true;
+  out->clear();
+  return false;
+}
+
+}  // namespace
+
 std::u16string WidenFrom(unsigned codePage, const std::string &bytes) {
-  // The conversion functions refuse empty input and take int sizes.
-  if (bytes.empty() || bytes.size() > INT_MAX / 2) return std::u16string(bytes.begin(), bytes.end());
-  int size = static_cast<int>(bytes.size());
-  int units = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-  if (units <= 0) {
-    std::u16string latin1;
-    for (unsigned char c : bytes) latin1 += static_cast<char16_t>(c);
-    return latin1;
-  }
-  std::u16string out(static_cast<size_t>(units), u'\0');
-  MultiByteToWideChar(codePage, 0, bytes.data(), size, out.data(), units);
+  std::u16string out;
+  // The conversion functions refuse empty input.
+  if (bytes.empty() || Convert(codePage, 0, bytes, &out)) return out;
+  for (unsigned char c : bytes) out += static_cast<char16_t>(c);
   return out;
 }
 
 std::u16string Widen(const std::string &utf8) { return WidenFrom(CP_UTF8, utf8); }
 
 bool WidenExact(const std::string &utf8, std::u16string *out) {
-  out->clear();
-  if (utf8.empty()) return true;
-  if (utf8.size() > INT_MAX / 2) return false;
-  const int size = static_cast<int>(utf8.size());
-  const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
-  if (units <= 0) return false;
-  out->resize(static_cast<size_t>(units));
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, out->data(), units) == units) return true;
-  out->clear();
-  return false;
+  if (utf8.empty()) {
+    out->clear();
+    return true;
+  }
+  return Convert(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, out);
 }
 
 std::string Narrow(const std::u16string &text) {
